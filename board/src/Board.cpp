@@ -1,0 +1,468 @@
+#include "Board.h"
+
+#include "EcSimulator.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tarvik::board {
+
+namespace {
+
+struct Preset {
+    const char* model;
+    const char* biosVersion;
+    const char* systemSku;
+    const char* baseBoardVersion;
+    unsigned ecMajor;
+    unsigned ecMinor;
+};
+
+// One row per model of the model table, plus a machine whose BIOS string matches none. KQS and
+// KZS machines carry their board version in the SKU.
+constexpr Preset kPresets[] = {
+    {"KTA", "KTA1.06", "GX58-KTA-STD", "V1.2", 1, 0x23},
+    {"KTE", "KTE1.03", "GX58-KTE-STD", "V1.1", 1, 0x12},
+    {"KTH", "KTH1.10", "GX58-KTH-STD", "V2.0", 2, 0x05},
+    {"KTM", "KTM2.01", "RQ63-KTM-STD", "V1.3", 2, 0x0A},
+    {"KTR", "KTR1.04", "GX58-KTR-STD", "V1.0", 1, 0x30},
+    {"KPN", "KPN1.02", "GX58-KPN-STD", "V1.1", 1, 0x07},
+    {"KQS", "KQS1.05", "R81-PCB-V1.3", "V0.0", 3, 0x01},
+    {"KZS", "KZS1.01", "R72-PCB-V2.0", "V0.0", 3, 0x11},
+    {"OTHER", "GEN2.17", "GENERIC", "V1.0", 1, 0x00},
+};
+
+const Preset* findPreset(const std::string& model)
+{
+    for (const Preset& p : kPresets) {
+        if (model == p.model)
+            return &p;
+    }
+    return nullptr;
+}
+
+std::optional<long long> parseNumber(const std::string& text)
+{
+    if (text.empty())
+        return std::nullopt;
+    errno = 0;
+    char* end = nullptr;
+    const long long v = std::strtoll(text.c_str(), &end, 0);
+    if (errno != 0 || end == text.c_str() || *end != '\0')
+        return std::nullopt;
+    return v;
+}
+
+std::string anyText(const std::string&) { return {}; }
+
+std::string number32(const std::string& v)
+{
+    const auto n = parseNumber(v);
+    return n && *n >= 0 && *n <= 0xFFFFFFFFLL ? "" : "expected a number from 0 to 0xFFFFFFFF";
+}
+
+std::string celsius(const std::string& v)
+{
+    const auto n = parseNumber(v);
+    return n && *n >= -40 && *n <= 215 ? "" : "expected degrees Celsius from -40 to 215";
+}
+
+std::string flag(const std::string& v) { return v == "0" || v == "1" ? "" : "expected 0 or 1"; }
+
+std::string powerBoardKind(const std::string& v)
+{
+    return v == "high" || v == "low" ? "" : "expected high or low";
+}
+
+std::string hexByte(const std::string& v)
+{
+    const auto n = parseNumber(v.rfind("0x", 0) == 0 || v.rfind("0X", 0) == 0 ? v : "0x" + v);
+    return n && *n >= 0 && *n <= 0xFF ? "" : "expected a byte in hexadecimal";
+}
+
+std::string noArg(const std::string& v) { return v.empty() ? "" : "takes no argument"; }
+
+std::string countOrAlways(const std::string& v)
+{
+    if (v == "always")
+        return {};
+    const auto n = parseNumber(v);
+    return n && *n > 0 && *n < 1000000 ? "" : "expected a count or 'always'";
+}
+
+class DirLock {
+public:
+    explicit DirLock(const std::string& dir)
+        : fd_(::open((dir + "/" + kLockFile).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
+    {
+        if (fd_ >= 0) {
+            while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+            }
+        }
+    }
+    ~DirLock()
+    {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    DirLock(const DirLock&) = delete;
+    DirLock& operator=(const DirLock&) = delete;
+
+private:
+    int fd_;
+};
+
+void setBit(std::uint8_t& byte, std::uint8_t mask, bool on)
+{
+    byte = on ? static_cast<std::uint8_t>(byte | mask) : static_cast<std::uint8_t>(byte & ~mask);
+}
+
+// A machine as it comes out of the factory: every module fitted and on, internal antenna, WWAN
+// powered and enabled on SIM slot 1.
+void initialMemory(BoardState& s, const std::string& model)
+{
+    s.ecPhase = EcPhase::Idle;
+    s.ecStatus = 0;
+    if (model == "KQS") {
+        s.ec[ec::EC_WLANBT_CONTROL] = 0x07;
+        s.ec[ec::EC_GPS_CONTROL] = 0x01;
+    }
+    s.cmos[ec::CMOS_WLAN_STATUS] = ec::kCmosModuleFitted | ec::kCmosModuleOn;
+    s.cmos[ec::CMOS_BT_STATUS] = ec::kCmosModuleOn;
+    s.cmos[ec::CMOS_GPS_STATUS] = ec::kCmosModuleOn;
+    s.cmos[ec::CMOS_ANTENNA_STATUS] = 0x00;
+    s.ec[ec::EC_WWAN_BASE_ADDRESS] = 0x06;
+}
+
+std::string profileText(const Preset& p, const std::string& powerBoard)
+{
+    std::string t;
+    t += "# Tarvik virtual board. Change values with `tarvik-board -d DIR set NAME VALUE`.\n";
+    t += "[board]\n";
+    t += std::string("Model = ") + p.model + "\n";
+    t += "PowerBoard = " + powerBoard + "\n";
+    t += "\n[firmware]\n";
+    t += std::string("BIOSVersion = ") + p.biosVersion + "\n";
+    t += std::string("SystemSKU = ") + p.systemSku + "\n";
+    t += std::string("BaseBoardVersion = ") + p.baseBoardVersion + "\n";
+    t += "ECFirmwareMajorRelease = " + std::to_string(p.ecMajor) + "\n";
+    t += "ECFirmwareMinorRelease = " + std::to_string(p.ecMinor) + "\n";
+    t += "\n[hardware]\n";
+    t += "BoardTemperature = 42\n";
+    t += "WWANFitted = 1\n";
+    t += "WLANFitted = 1\n";
+    t += "\n[devices]\n";
+    t += "ports = Communications Port (COM1)\n";
+    t += "ports = u-blox GNSS Receiver (COM3)\n";
+    t += "ports = STN1110 J1939 Interpreter (COM5)\n";
+    t += "modem = Sierra Wireless WWAN Modem; COM7\n";
+    return t;
+}
+
+} // namespace
+
+const std::vector<std::string>& presetModels()
+{
+    static const std::vector<std::string> models = [] {
+        std::vector<std::string> m;
+        for (const Preset& p : kPresets)
+            m.emplace_back(p.model);
+        return m;
+    }();
+    return models;
+}
+
+const std::vector<ProfileValue>& profileValueNames()
+{
+    static const std::vector<ProfileValue> names = {
+        {"board", "PowerBoard", "RQ63 power board kind: high or low", powerBoardKind},
+        {"firmware", "BIOSVersion", "BIOS version string (its first three letters give the model)", anyText},
+        {"firmware", "SystemSKU", "system SKU (board version on KQS and KZS)", anyText},
+        {"firmware", "BaseBoardVersion", "base board version", anyText},
+        {"firmware", "ECFirmwareMajorRelease", "EC firmware major release (also EC RAM 0xFE)", number32},
+        {"firmware", "ECFirmwareMinorRelease", "EC firmware minor release (also EC RAM 0xFF)", number32},
+        {"hardware", "BoardTemperature", "board temperature in degrees Celsius (EC RAM 0x70)", celsius},
+        {"hardware", "WWANFitted", "WWAN module fitted, 0 or 1 (EC RAM 0xA3 bit 0)", flag},
+        {"hardware", "WLANFitted", "WLAN module fitted, 0 or 1 (EC RAM 0xA3 bit 1, CMOS 0x60)", flag},
+    };
+    return names;
+}
+
+const std::vector<FaultInfo>& faultCatalog()
+{
+    static const std::vector<FaultInfo> faults = {
+        {"driver-refuse", "N|always", "the port driver refuses to start N more times, or always", countOrAlways, true},
+        {"ec-status-stuck", "HEX", "the EC status port always reads this byte", hexByte},
+        {"ec-obf-after-write", "", "the EC leaves its output buffer full after a write address", noArg},
+        {"ec-ignore-commands", "", "the EC takes EC commands and RAM writes but does not act on them", noArg},
+    };
+    return faults;
+}
+
+const FaultSlot* findFault(const BoardState& state, const char* name)
+{
+    for (const FaultSlot& slot : state.faults) {
+        if (slot.name[0] != '\0' && std::strncmp(slot.name, name, kFaultNameSize) == 0)
+            return &slot;
+    }
+    return nullptr;
+}
+
+Status makeDirectories(const std::string& dir)
+{
+    std::string path;
+    std::size_t pos = 0;
+    while (pos != std::string::npos) {
+        pos = dir.find('/', pos + 1);
+        path = dir.substr(0, pos);
+        if (path.empty())
+            continue;
+        if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
+            return Status::failure("cannot create folder " + path + ": " + std::strerror(errno));
+    }
+    struct stat st {};
+    if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return Status::failure(dir + " is not a folder");
+    return ok();
+}
+
+std::vector<BoardDevice> boardDevices(const BoardProfile& profile)
+{
+    std::vector<BoardDevice> devices;
+    for (const std::string& line : profile.getAll("devices", "ports")) {
+        BoardDevice d{"ports", line, line, ""};
+        const auto open = line.rfind(" (COM");
+        if (open != std::string::npos && line.back() == ')') {
+            d.description = line.substr(0, open);
+            d.portName = line.substr(open + 2, line.size() - open - 3);
+        }
+        devices.push_back(d);
+    }
+    for (const std::string& line : profile.getAll("devices", "modem")) {
+        BoardDevice d{"modem", line, line, ""};
+        const auto semi = line.rfind(';');
+        if (semi != std::string::npos) {
+            d.description = line.substr(0, semi);
+            while (!d.description.empty() && d.description.back() == ' ')
+                d.description.pop_back();
+            d.portName = line.substr(semi + 1);
+            d.portName.erase(0, d.portName.find_first_not_of(' '));
+            d.friendlyName = d.description;
+        }
+        devices.push_back(d);
+    }
+    return devices;
+}
+
+Board::Board(std::string dir, std::unique_ptr<MappedState<BoardState>> memory)
+    : dir_(std::move(dir)), memory_(std::move(memory))
+{
+}
+
+bool Board::exists(const std::string& dir) { return access((dir + "/" + kProfileFile).c_str(), F_OK) == 0; }
+
+Result<std::unique_ptr<Board>> Board::create(const std::string& dir, const std::string& model,
+                                             const std::string& powerBoard)
+{
+    using R = Result<std::unique_ptr<Board>>;
+    const Preset* preset = findPreset(model);
+    if (!preset)
+        return R::failure("unknown model " + model);
+    if (!powerBoardKind(powerBoard).empty())
+        return R::failure("unknown power board " + powerBoard + " (high or low)");
+    if (Status made = makeDirectories(dir); !made)
+        return R::failure(made.error());
+
+    DirLock lock(dir);
+    auto profile = BoardProfile::parse(profileText(*preset, powerBoard), dir + "/" + kProfileFile);
+    if (Status saved = profile->save(dir + "/" + kProfileFile); !saved)
+        return R::failure(saved.error());
+    // An existing memory file is reset in place, so that processes using the board see the reset
+    // rather than keep an orphaned copy.
+    auto memory = MappedState<BoardState>::open(dir);
+    if (!memory)
+        memory = MappedState<BoardState>::create(dir);
+    if (!memory)
+        return R::failure(memory.error());
+    (*memory)->locked([&](BoardState& s) {
+        std::memset(&s, 0, sizeof s);
+        initialMemory(s, model);
+    });
+    std::unique_ptr<Board> board(new Board(dir, std::move(*memory)));
+    if (Status applied = board->applyProfileToMemory(); !applied)
+        return R::failure(applied.error());
+    return board;
+}
+
+Result<std::unique_ptr<Board>> Board::open(const std::string& dir)
+{
+    using R = Result<std::unique_ptr<Board>>;
+    auto profile = BoardProfile::load(dir + "/" + kProfileFile);
+    if (!profile)
+        return R::failure(profile.error());
+    auto memory = MappedState<BoardState>::open(dir);
+    if (!memory) {
+        const std::string memPath = dir + "/" + BoardState::kFileName;
+        if (access(memPath.c_str(), F_OK) == 0)
+            return R::failure(memory.error());
+        // The runtime folder was cleared but the profile survived: power the board up afresh.
+        DirLock lock(dir);
+        memory = MappedState<BoardState>::open(dir);
+        if (!memory) {
+            memory = MappedState<BoardState>::create(dir);
+            if (!memory)
+                return R::failure(memory.error());
+            const std::string model = profile->get("board", "Model").value_or("OTHER");
+            (*memory)->locked([&](BoardState& s) { initialMemory(s, model); });
+            std::unique_ptr<Board> board(new Board(dir, std::move(*memory)));
+            if (Status applied = board->applyProfileToMemory(); !applied)
+                return R::failure(applied.error());
+            return board;
+        }
+    }
+    // A running board keeps its memory as it is: bytes a person poked stay poked.
+    return std::unique_ptr<Board>(new Board(dir, std::move(*memory)));
+}
+
+Result<BoardProfile> Board::profile() const { return BoardProfile::load(dir_ + "/" + kProfileFile); }
+
+Status Board::editProfile(const std::function<Status(BoardProfile&)>& edit)
+{
+    DirLock lock(dir_);
+    auto profile = BoardProfile::load(dir_ + "/" + kProfileFile);
+    if (!profile)
+        return Status::failure(profile.error());
+    if (Status edited = edit(*profile); !edited)
+        return edited;
+    return profile->save(dir_ + "/" + kProfileFile);
+}
+
+Status Board::setValue(const std::string& name, const std::string& value)
+{
+    const auto& names = profileValueNames();
+    const auto it = std::find_if(names.begin(), names.end(), [&](const ProfileValue& v) { return name == v.name; });
+    if (it == names.end())
+        return Status::failure("unknown profile value " + name);
+    if (const std::string wrong = it->check(value); !wrong.empty())
+        return Status::failure(name + ": " + wrong);
+    if (Status s = editProfile([&](BoardProfile& p) {
+            p.set(it->section, name, value);
+            return ok();
+        });
+        !s)
+        return s;
+    return applyProfileToMemory();
+}
+
+Status Board::unsetValue(const std::string& name)
+{
+    const auto& names = profileValueNames();
+    const auto it = std::find_if(names.begin(), names.end(), [&](const ProfileValue& v) { return name == v.name; });
+    if (it == names.end())
+        return Status::failure("unknown profile value " + name);
+    if (Status s = editProfile([&](BoardProfile& p) {
+            p.remove(it->section, name);
+            return ok();
+        });
+        !s)
+        return s;
+    return applyProfileToMemory();
+}
+
+Status Board::addDevice(const std::string& deviceClass, const std::string& name, const std::string& port)
+{
+    if (deviceClass != "ports" && deviceClass != "modem")
+        return Status::failure("unknown device class " + deviceClass + " (ports or modem)");
+    if (name.empty() || name.find('\n') != std::string::npos)
+        return Status::failure("a device needs a one-line name");
+    if (deviceClass == "modem" && (port.size() < 4 || port.rfind("COM", 0) != 0))
+        return Status::failure("a modem needs its port, for example COM7");
+    return editProfile([&](BoardProfile& p) {
+        p.add("devices", deviceClass, deviceClass == "modem" ? name + "; " + port : name);
+        return ok();
+    });
+}
+
+Status Board::clearDevices()
+{
+    return editProfile([](BoardProfile& p) {
+        p.remove("devices", "ports");
+        p.remove("devices", "modem");
+        return ok();
+    });
+}
+
+Status Board::setFault(const std::string& name, const std::string& arg)
+{
+    const auto& faults = faultCatalog();
+    const auto it = std::find_if(faults.begin(), faults.end(), [&](const FaultInfo& f) { return name == f.name; });
+    if (it == faults.end())
+        return Status::failure("unknown fault " + name);
+    if (const std::string wrong = it->check(arg); !wrong.empty())
+        return Status::failure(name + ": " + wrong);
+    if (arg.size() >= kFaultArgSize)
+        return Status::failure(name + ": argument too long");
+    return memory_->locked([&](BoardState& s) -> Status {
+        FaultSlot* slot = const_cast<FaultSlot*>(findFault(s, name.c_str()));
+        for (std::size_t i = 0; !slot && i < kFaultSlots; ++i) {
+            if (s.faults[i].name[0] == '\0')
+                slot = &s.faults[i];
+        }
+        if (!slot)
+            return Status::failure("too many faults at once");
+        std::memset(slot, 0, sizeof *slot);
+        std::memcpy(slot->name, name.data(), name.size());
+        std::memcpy(slot->arg, arg.data(), arg.size());
+        const auto count = it->countsDown ? parseNumber(arg) : std::nullopt;
+        slot->remaining = count ? static_cast<std::int32_t>(*count) : -1;
+        return ok();
+    });
+}
+
+Status Board::clearFault(const std::string& name)
+{
+    return memory_->locked([&](BoardState& s) -> Status {
+        FaultSlot* slot = const_cast<FaultSlot*>(findFault(s, name.c_str()));
+        if (!slot)
+            return Status::failure("fault " + name + " is not set");
+        std::memset(slot, 0, sizeof *slot);
+        return ok();
+    });
+}
+
+void Board::clearAllFaults()
+{
+    memory_->locked([](BoardState& s) { std::memset(s.faults, 0, sizeof s.faults); });
+}
+
+Status Board::applyProfileToMemory()
+{
+    auto p = profile();
+    if (!p)
+        return Status::failure(p.error());
+    auto number = [&](const char* section, const char* name) {
+        return parseNumber(p->get(section, name).value_or("")).value_or(0);
+    };
+    const long long temperature = parseNumber(p->get("hardware", "BoardTemperature").value_or("")).value_or(25);
+    const bool wwan = number("hardware", "WWANFitted") != 0;
+    const bool wlan = number("hardware", "WLANFitted") != 0;
+    memory_->locked([&](BoardState& s) {
+        s.ec[ec::EC_FW_VERSION_MAJOR] = static_cast<std::uint8_t>(number("firmware", "ECFirmwareMajorRelease"));
+        s.ec[ec::EC_FW_VERSION_MINOR] = static_cast<std::uint8_t>(number("firmware", "ECFirmwareMinorRelease"));
+        s.ec[ec::EC_TEMPERATURE] = static_cast<std::uint8_t>(std::clamp(temperature + 40, 0LL, 255LL));
+        setBit(s.ec[ec::EC_MODULE_HW_STATUS], 0x01, wwan);
+        setBit(s.ec[ec::EC_MODULE_HW_STATUS], 0x02, wlan);
+        if (!wlan)
+            s.cmos[ec::CMOS_WLAN_STATUS] = 0;
+        else
+            s.cmos[ec::CMOS_WLAN_STATUS] |= ec::kCmosModuleFitted;
+    });
+    return ok();
+}
+
+} // namespace tarvik::board

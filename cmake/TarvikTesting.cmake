@@ -1,0 +1,32 @@
+# tarvik_add_gtest(<name> LABEL <folder> SOURCES ... [LIBS ...] [ENV VAR=VALUE ...] [BOARD_MAIN])
+# One GoogleTest executable registered with CTest under the folder's label. BOARD_MAIN runs the
+# process on a fresh virtual board of its own (see platform/tests/support/TestBoardMain.cpp).
+function(tarvik_add_gtest name)
+  cmake_parse_arguments(T "BOARD_MAIN" "LABEL;TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  if(T_BOARD_MAIN)
+    set(main tarvik_testboardmain)
+  else()
+    set(main GTest::gtest_main)
+  endif()
+  target_link_libraries(${name} PRIVATE tarvik_testsupport ${main} GTest::gtest GTest::gmock Threads::Threads ${T_LIBS})
+  add_test(NAME ${name} COMMAND ${name})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  set_tests_properties(${name} PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT})
+  if(T_ENV)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${T_ENV}")
+  endif()
+endfunction()
+
+# tarvik_add_benchmark(<name> SOURCES ... [LIBS ...]): built when Google Benchmark is present,
+# never registered as a test.
+function(tarvik_add_benchmark name)
+  cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
+  if(NOT benchmark_FOUND)
+    return()
+  endif()
+  add_executable(${name} ${B_SOURCES})
+  target_link_libraries(${name} PRIVATE benchmark::benchmark Threads::Threads ${B_LIBS})
+endfunction()

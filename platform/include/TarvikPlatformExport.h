@@ -1,0 +1,3 @@
+#pragma once
+
+#define TARVIK_PLATFORM_EXPORT __attribute__((visibility("default")))

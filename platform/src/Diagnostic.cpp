@@ -1,0 +1,17 @@
+#include "Diagnostic.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace tarvik {
+
+void diagnostic(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stdout, format, args);
+    va_end(args);
+    std::fflush(stdout);
+}
+
+} // namespace tarvik
