@@ -2,6 +2,8 @@
 
 #include "Board.h"
 
+#include <atomic>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -22,11 +24,23 @@ struct Command {
     int (*run)(Board* board, const std::string& dir, const std::vector<std::string>& args);
 };
 
+// A simulated peer that `serve` runs on a thread of its own: a device on a pseudo-terminal, a
+// service. run() returns when stop becomes true (check it at least every 100 ms); false, with a
+// message on stderr, when the peer cannot run.
+struct Service {
+    const char* name;
+    bool (*run)(Board& board, const std::string& dir, const std::atomic<bool>& stop);
+};
+
+// Every area's peers (defined beside the list of areas in main.cpp).
+std::vector<Service> allServices();
+
 // A section of `show`.
 using ShowSection = void (*)(Board& board, std::ostream& out);
 
 // Each area of the board contributes its commands and show sections here.
 const std::vector<Command>& coreCommands();
+const std::vector<Command>& serveCommands();
 const std::vector<ShowSection>& coreShowSections();
 
 // Every area's show sections, in order (defined beside the list of areas in main.cpp).

@@ -14,7 +14,7 @@ namespace {
 std::vector<const Command*> allCommands()
 {
     std::vector<const Command*> all;
-    for (const auto* list : {&coreCommands()}) {
+    for (const auto* list : {&coreCommands(), &serveCommands()}) {
         for (const Command& c : *list)
             all.push_back(&c);
     }
@@ -22,6 +22,14 @@ std::vector<const Command*> allCommands()
 }
 
 } // namespace
+
+std::vector<Service> allServices()
+{
+    std::vector<Service> all;
+    for (const std::vector<Service>* list : std::initializer_list<const std::vector<Service>*>{})
+        all.insert(all.end(), list->begin(), list->end());
+    return all;
+}
 
 std::vector<ShowSection> allShowSections()
 {
