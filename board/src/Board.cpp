@@ -1,6 +1,7 @@
 #include "Board.h"
 
 #include "EcSimulator.h"
+#include "PowerBoard.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -87,6 +88,12 @@ std::string hexByte(const std::string& v)
 
 std::string noArg(const std::string& v) { return v.empty() ? "" : "takes no argument"; }
 
+std::string milliseconds(const std::string& v)
+{
+    const auto n = parseNumber(v);
+    return n && *n >= 0 && *n <= 60000 ? "" : "expected milliseconds from 0 to 60000";
+}
+
 std::string countOrAlways(const std::string& v)
 {
     if (v == "always")
@@ -156,6 +163,8 @@ std::string profileText(const Preset& p, const std::string& powerBoard)
     t += "BoardTemperature = 42\n";
     t += "WWANFitted = 1\n";
     t += "WLANFitted = 1\n";
+    t += "\n[power]\n";
+    t += "SmsStoreInitMs = 2000\n";
     t += "\n[devices]\n";
     t += "ports = Communications Port (COM1)\n";
     t += "ports = u-blox GNSS Receiver (COM3)\n";
@@ -189,6 +198,7 @@ const std::vector<ProfileValue>& profileValueNames()
         {"hardware", "BoardTemperature", "board temperature in degrees Celsius (EC RAM 0x70)", celsius},
         {"hardware", "WWANFitted", "WWAN module fitted, 0 or 1 (EC RAM 0xA3 bit 0)", flag},
         {"hardware", "WLANFitted", "WLAN module fitted, 0 or 1 (EC RAM 0xA3 bit 1, CMOS 0x60)", flag},
+        {"power", "SmsStoreInitMs", "time the SMS wake code store takes to initialise, ms", milliseconds},
     };
     return names;
 }
@@ -200,6 +210,7 @@ const std::vector<FaultInfo>& faultCatalog()
         {"ec-status-stuck", "HEX", "the EC status port always reads this byte", hexByte},
         {"ec-obf-after-write", "", "the EC leaves its output buffer full after a write address", noArg},
         {"ec-ignore-commands", "", "the EC takes EC commands and RAM writes but does not act on them", noArg},
+        {kKestromFailFault, "METHODS", "the power library's named methods (M1,M2,... or all) return 0", checkKestromFailArgument},
     };
     return faults;
 }
@@ -293,6 +304,7 @@ Result<std::unique_ptr<Board>> Board::create(const std::string& dir, const std::
         std::memset(&s, 0, sizeof s);
         initialMemory(s, model);
     });
+    PowerBoard::resetIfPresent(dir);
     std::unique_ptr<Board> board(new Board(dir, std::move(*memory)));
     if (Status applied = board->applyProfileToMemory(); !applied)
         return R::failure(applied.error());

@@ -42,6 +42,8 @@ using ShowSection = void (*)(Board& board, std::ostream& out);
 const std::vector<Command>& coreCommands();
 const std::vector<Command>& serveCommands();
 const std::vector<ShowSection>& coreShowSections();
+const std::vector<Command>& powerCommands();
+const std::vector<ShowSection>& powerShowSections();
 
 // Every area's show sections, in order (defined beside the list of areas in main.cpp).
 std::vector<ShowSection> allShowSections();

@@ -14,7 +14,7 @@ namespace {
 std::vector<const Command*> allCommands()
 {
     std::vector<const Command*> all;
-    for (const auto* list : {&coreCommands(), &serveCommands()}) {
+    for (const auto* list : {&coreCommands(), &serveCommands(), &powerCommands()}) {
         for (const Command& c : *list)
             all.push_back(&c);
     }
@@ -34,7 +34,7 @@ std::vector<Service> allServices()
 std::vector<ShowSection> allShowSections()
 {
     std::vector<ShowSection> all;
-    for (const auto* list : {&coreShowSections()})
+    for (const auto* list : {&coreShowSections(), &powerShowSections()})
         all.insert(all.end(), list->begin(), list->end());
     return all;
 }
