@@ -1,0 +1,14 @@
+#pragma once
+
+#include "PowerController.h"
+
+namespace tarvik::kestrom {
+
+// The power controller of this process, chosen once from the platform: the virtual board's, or on
+// real hardware the Linux one over /sys.
+PowerController& processPowerController();
+
+// Puts a controller in front of the process's own until called again with nullptr (tests only).
+void overrideProcessPowerController(PowerController* controller);
+
+} // namespace tarvik::kestrom
