@@ -29,15 +29,19 @@ CommandResult tool(std::vector<std::string> args)
 // Runs the probe on another board than the test process's own.
 class OtherBoard {
 public:
-    OtherBoard()
+    OtherBoard() : own_(testBoardDir())
     {
         EXPECT_TRUE(tarvik::board::Board::create(dir.path(), "KTA"));
         setenv("TARVIK_BOARD", dir.path().c_str(), 1);
     }
-    ~OtherBoard() { setenv("TARVIK_BOARD", testBoardDir().c_str(), 1); }
+    ~OtherBoard() { setenv("TARVIK_BOARD", own_.c_str(), 1); }
     std::string powerFile() const { return dir.file("power.mem"); }
 
     TempDir dir;
+
+private:
+    // Taken before the variable changes: testBoardDir() reads it once.
+    std::string own_;
 };
 
 TEST(KestromProcesses, WhatOneProgramSetsTheNextSees)
@@ -102,6 +106,21 @@ TEST(KestromProcesses, ADamagedStateFileGivesTheFactoryValuesWithOneLine)
         // Repaired for good: the next run says nothing.
         EXPECT_EQ(probe({"brightness"}).out, "brightness=80\n");
     }
+}
+
+TEST(KestromProcesses, RealHardwareLeavesTheBoardAloneAndFailsWithoutTheVendorDriver)
+{
+    auto power = tarvik::board::PowerBoard::open(testBoardDir());
+    ASSERT_TRUE(power) << power.error();
+    (*power)->reset();
+    // Only the SMS store: it fails on any Linux machine and touches nothing there.
+    setenv("TARVIK_BOARD", "hw", 1);
+    const auto sms = probe({"sms-code", "0123ABCD"});
+    setenv("TARVIK_BOARD", testBoardDir().c_str(), 1);
+    EXPECT_EQ(sms.status, 1) << sms.out << sms.err;
+    const auto ready = (*power)->memory().locked(
+        [](tarvik::board::PowerState& s) { return tarvik::board::valueOf(s, tarvik::board::PowerValue::SmsStoreReady); });
+    EXPECT_EQ(ready, 0) << "the hardware run reached the virtual board";
 }
 
 TEST(KestromProcesses, ShowListsForcedWatchdogExpiriesAndTheEmergencyLatch)
