@@ -14,8 +14,10 @@ namespace {
 
 int serve(Board* board, const std::string& dir, const std::vector<std::string>& args)
 {
+    // Kept for the whole run: chosen points into it.
+    const std::vector<Service> services = allServices();
     std::vector<const Service*> chosen;
-    for (const Service& s : allServices()) {
+    for (const Service& s : services) {
         bool wanted = args.empty();
         for (const std::string& a : args)
             wanted = wanted || a == s.name;
@@ -24,7 +26,7 @@ int serve(Board* board, const std::string& dir, const std::vector<std::string>& 
     }
     for (const std::string& a : args) {
         bool known = false;
-        for (const Service& s : allServices())
+        for (const Service& s : services)
             known = known || a == s.name;
         if (!known)
             return usage("serve: unknown peer " + a);
