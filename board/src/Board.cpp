@@ -4,6 +4,7 @@
 #include "PowerBoard.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -92,6 +93,27 @@ std::string milliseconds(const std::string& v)
 {
     const auto n = parseNumber(v);
     return n && *n >= 0 && *n <= 60000 ? "" : "expected milliseconds from 0 to 60000";
+}
+
+std::optional<double> parseDecimal(const std::string& text)
+{
+    double v = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, v);
+    return ec == std::errc() && ptr == end && !text.empty() ? std::optional(v) : std::nullopt;
+}
+
+// The range of the accelerometers the machines carry.
+std::string gForce(const std::string& v)
+{
+    const auto g = parseDecimal(v);
+    return g && *g >= -16.0 && *g <= 16.0 ? "" : "expected g from -16 to 16, e.g. -0.98";
+}
+
+std::string driftG(const std::string& v)
+{
+    const auto g = parseDecimal(v);
+    return g && *g >= 0.0 && *g <= 1.0 ? "" : "expected g from 0 to 1";
 }
 
 std::string countOrAlways(const std::string& v)
@@ -199,6 +221,11 @@ const std::vector<ProfileValue>& profileValueNames()
         {"hardware", "WWANFitted", "WWAN module fitted, 0 or 1 (EC RAM 0xA3 bit 0)", flag},
         {"hardware", "WLANFitted", "WLAN module fitted, 0 or 1 (EC RAM 0xA3 bit 1, CMOS 0x60)", flag},
         {"power", "SmsStoreInitMs", "time the SMS wake code store takes to initialise, ms", milliseconds},
+        {"sensors", "AccelX", "accelerometer X in g (default 0)", gForce},
+        {"sensors", "AccelY", "accelerometer Y in g (default 0)", gForce},
+        {"sensors", "AccelZ", "accelerometer Z in g (default -1: lying flat)", gForce},
+        {"sensors", "AccelDrift", "largest drift added to each axis per report, in g (default 0.02; 0: none)", driftG},
+        {"sensors", "CpuTemperature", "CPU temperature the Quenmark service answers, in degrees Celsius (default 48)", celsius},
     };
     return names;
 }
@@ -211,6 +238,12 @@ const std::vector<FaultInfo>& faultCatalog()
         {"ec-obf-after-write", "", "the EC leaves its output buffer full after a write address", noArg},
         {"ec-ignore-commands", "", "the EC takes EC commands and RAM writes but does not act on them", noArg},
         {kKestromFailFault, "METHODS", "the power library's named methods (M1,M2,... or all) return 0", checkKestromFailArgument},
+        {"gsensor-missing", "", "the sensor service has no accelerometer", noArg},
+        {"gsensor-2d", "", "the only accelerometer is a 2-D one (X and Y)", noArg},
+        {"gsensor-access-denied", "", "access to the accelerometer is denied; permission requests are refused", noArg},
+        {"gsensor-no-z", "", "accelerometer reports lack the Z value", noArg},
+        {"quenmark-status", "N", "the Quenmark service answers with status N instead of 1", number32},
+        {"quenmark-silent", "", "the Quenmark service takes commands but never answers", noArg},
     };
     return faults;
 }

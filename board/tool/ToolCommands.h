@@ -44,6 +44,9 @@ const std::vector<Command>& serveCommands();
 const std::vector<ShowSection>& coreShowSections();
 const std::vector<Command>& powerCommands();
 const std::vector<ShowSection>& powerShowSections();
+const std::vector<Command>& sensorCommands();
+const std::vector<ShowSection>& sensorShowSections();
+const std::vector<Service>& sensorServices();
 
 // Every area's show sections, in order (defined beside the list of areas in main.cpp).
 std::vector<ShowSection> allShowSections();

@@ -14,7 +14,7 @@ namespace {
 std::vector<const Command*> allCommands()
 {
     std::vector<const Command*> all;
-    for (const auto* list : {&coreCommands(), &serveCommands(), &powerCommands()}) {
+    for (const auto* list : {&coreCommands(), &sensorCommands(), &serveCommands(), &powerCommands()}) {
         for (const Command& c : *list)
             all.push_back(&c);
     }
@@ -26,7 +26,7 @@ std::vector<const Command*> allCommands()
 std::vector<Service> allServices()
 {
     std::vector<Service> all;
-    for (const std::vector<Service>* list : std::initializer_list<const std::vector<Service>*>{})
+    for (const std::vector<Service>* list : std::initializer_list<const std::vector<Service>*>{&sensorServices()})
         all.insert(all.end(), list->begin(), list->end());
     return all;
 }
@@ -34,7 +34,7 @@ std::vector<Service> allServices()
 std::vector<ShowSection> allShowSections()
 {
     std::vector<ShowSection> all;
-    for (const auto* list : {&coreShowSections(), &powerShowSections()})
+    for (const auto* list : {&coreShowSections(), &powerShowSections(), &sensorShowSections()})
         all.insert(all.end(), list->begin(), list->end());
     return all;
 }

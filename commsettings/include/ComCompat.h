@@ -57,3 +57,13 @@ public:
 protected:
     virtual ~IUnknown() = default;
 };
+
+using REFCLSID = const CLSID&;
+
+// --- Win32 error codes carried in an HRESULT (facility 7), as the sensor library reports them. ---
+// HRESULT_FROM_WIN32 as Windows defines it: 0 stays 0, any other code gets the failure bit and
+// facility 7 (0x8007xxxx).
+constexpr HRESULT HRESULT_FROM_WIN32(std::uint32_t error)
+{
+    return error == 0 ? 0 : static_cast<HRESULT>((error & 0xFFFFu) | 0x80070000u);
+}
