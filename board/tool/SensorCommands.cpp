@@ -14,6 +14,12 @@ namespace {
 
 constexpr const char* kQuenmark = "Quenmark";
 
+int fail(const std::string& message)
+{
+    std::cerr << "tarvik-board: " << message << "\n";
+    return kExitFailed;
+}
+
 std::string grams(double g)
 {
     char text[32];
@@ -35,21 +41,29 @@ int accel(Board* board, const std::string&, const std::vector<std::string>& args
     }
     if (!values.empty() && values.size() != 3)
         return usage("accel: expected X Y Z in g, and/or --drift G");
+    std::vector<std::pair<std::string, std::string>> changes;
     const char* names[] = {"AccelX", "AccelY", "AccelZ"};
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        if (Status s = board->setValue(names[i], values[i]); !s)
-            return usage("accel: " + s.error());
+    for (std::size_t i = 0; i < values.size(); ++i)
+        changes.emplace_back(names[i], values[i]);
+    if (!drift.empty())
+        changes.emplace_back("AccelDrift", drift);
+    // All or nothing: every value is checked before the first is set.
+    for (const auto& [name, value] : changes) {
+        for (const ProfileValue& v : profileValueNames()) {
+            if (name == v.name) {
+                if (const std::string wrong = v.check(value); !wrong.empty())
+                    return usage("accel: " + name + ": " + wrong);
+            }
+        }
     }
-    if (!drift.empty()) {
-        if (Status s = board->setValue("AccelDrift", drift); !s)
-            return usage("accel: " + s.error());
+    for (const auto& [name, value] : changes) {
+        if (Status s = board->setValue(name, value); !s)
+            return fail(s.error());
     }
     if (values.empty() && drift.empty()) {
         auto profile = board->profile();
-        if (!profile) {
-            std::cerr << "tarvik-board: " << profile.error() << "\n";
-            return kExitFailed;
-        }
+        if (!profile)
+            return fail(profile.error());
         const SensorBoard::Accelerometer a = SensorBoard::accelerometer(*profile);
         std::cout << grams(a.x) << " " << grams(a.y) << " " << grams(a.z) << " g, drift " << grams(a.driftG) << " g\n";
     }
