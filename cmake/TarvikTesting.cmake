@@ -30,3 +30,48 @@ function(tarvik_add_benchmark name)
   add_executable(${name} ${B_SOURCES})
   target_link_libraries(${name} PRIVATE benchmark::benchmark Threads::Threads ${B_LIBS})
 endfunction()
+
+# tarvik_add_fuzz(<name> LABEL <folder> SOURCES ... [INCLUDES ...] [SEEDS file...] [DICT file] [RUNS n])
+# A libFuzzer target built with clang++ (address and undefined-behaviour sanitizers) beside the
+# GCC build, from the sources themselves, and a test that runs it from a fixed seed for RUNS
+# inputs (at most 10 s). Without clang++ the test reports itself skipped.
+find_program(TARVIK_CLANGXX NAMES clang++ clang++-14)
+function(tarvik_add_fuzz name)
+  cmake_parse_arguments(F "" "LABEL;DICT;RUNS" "SOURCES;INCLUDES;SEEDS" ${ARGN})
+  if(NOT F_RUNS)
+    set(F_RUNS 3000)
+  endif()
+  if(NOT TARVIK_CLANGXX)
+    add_test(NAME ${name} COMMAND ${CMAKE_COMMAND} -E echo "clang++ not found: ${name} not built")
+    set_tests_properties(${name} PROPERTIES LABELS "${F_LABEL}" SKIP_REGULAR_EXPRESSION "clang\\+\\+ not found")
+    return()
+  endif()
+  set(exe ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${name})
+  set(includes)
+  set(headers)
+  foreach(dir ${F_INCLUDES})
+    list(APPEND includes -I${dir})
+    file(GLOB dir_headers CONFIGURE_DEPENDS ${dir}/*.h)
+    list(APPEND headers ${dir_headers})
+  endforeach()
+  add_custom_command(OUTPUT ${exe}
+    COMMAND ${TARVIK_CLANGXX} -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined
+            -fno-sanitize-recover=undefined -Wall -Wextra ${includes} ${F_SOURCES} -o ${exe}
+    DEPENDS ${F_SOURCES} ${headers}
+    COMMENT "Building fuzz target ${name} with clang++"
+    VERBATIM)
+  add_custom_target(${name}_build ALL DEPENDS ${exe})
+  set(artifacts ${CMAKE_BINARY_DIR}/fuzz-artifacts/${name}/)
+  file(MAKE_DIRECTORY ${artifacts})
+  set(args -seed=1 -runs=${F_RUNS} -max_total_time=10 -timeout=5 -rss_limit_mb=1024 -max_len=4096
+           -artifact_prefix=${artifacts} -print_final_stats=1)
+  if(F_DICT)
+    list(APPEND args -dict=${F_DICT})
+  endif()
+  if(F_SEEDS)
+    string(REPLACE ";" "," seeds "${F_SEEDS}")
+    list(APPEND args -seed_inputs=${seeds})
+  endif()
+  add_test(NAME ${name} COMMAND ${exe} ${args})
+  set_tests_properties(${name} PROPERTIES LABELS "${F_LABEL}" TIMEOUT 60)
+endfunction()

@@ -53,4 +53,11 @@ TARVIK_PLATFORM_EXPORT void setPrivateProfileTrace(PrivateProfileTrace trace);
 // was read.
 TARVIK_PLATFORM_EXPORT PrivateProfileDocument loadPrivateProfile(const std::wstring& fileName, bool* found = nullptr);
 
+// A read-modify-write of the whole file under the rules of WritePrivateProfileStringW (serialised,
+// atomic, failures traced once), for a writer that changes many values at once. edit returns
+// whether it changed the document; when it did not, nothing is written. Returns 1, or 0 when the
+// file could not be read or written.
+TARVIK_PLATFORM_EXPORT int updatePrivateProfile(const std::wstring& fileName,
+                                                const std::function<bool(PrivateProfileDocument&)>& edit);
+
 } // namespace tarvik

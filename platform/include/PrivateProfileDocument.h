@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tarvik {
@@ -93,8 +94,12 @@ private:
 
     Encoding encoding_ = Encoding::Utf8;
     std::string bom_;
+    std::string trailer_;
     std::vector<Line> lines_;
     std::vector<Section> sections_;
+    // Case-folded name → index in sections_ of the first section of that name, so that a reader
+    // asking hundreds of questions (the key map) does not scan the file for each.
+    std::unordered_map<std::wstring, std::size_t> firstSection_;
 };
 
 } // namespace tarvik

@@ -225,6 +225,36 @@ PrivateProfileDocument loadPrivateProfile(const std::wstring& fileName, bool* fo
     return readDocument(fileName.c_str(), found);
 }
 
+int updatePrivateProfile(const std::wstring& fileName, const std::function<bool(PrivateProfileDocument&)>& edit)
+{
+    if (fileName.empty())
+        return 0;
+    const std::string path = wideToUtf8(fileName);
+
+    std::unique_lock lock(writeMutex);
+    const std::string target = writeTarget(path);
+    const std::string folder = folderOf(target);
+    ReadResult current = readAll(target);
+    if (current.status == ReadStatus::Failed) {
+        lock.unlock();
+        traceOnce(failingFolders, folder, L"PrivateProfile: cannot write " + describe(path, current.error));
+        return 0;
+    }
+    PrivateProfileDocument doc =
+        current.status == ReadStatus::Read ? PrivateProfileDocument::parse(current.bytes) : PrivateProfileDocument();
+    if (!edit(doc))
+        return 1;
+    const int error =
+        replaceFile(target, doc.serialize(), current.status == ReadStatus::Read ? &current.info : nullptr);
+    lock.unlock();
+    if (error != 0) {
+        traceOnce(failingFolders, folder, L"PrivateProfile: cannot write " + describe(path, error));
+        return 0;
+    }
+    clearLatch(failingFolders, folder);
+    return 1;
+}
+
 } // namespace tarvik
 
 using tarvik::PrivateProfileDocument;
@@ -268,35 +298,11 @@ int WritePrivateProfileStringW(const wchar_t* appName, const wchar_t* keyName, c
         emit(L"PrivateProfile: refused to write a line break into [" + std::wstring(appName) + L"]");
         return 0;
     }
-    const std::string path = wideToUtf8(fileName);
-
-    std::unique_lock lock(writeMutex);
-    const std::string target = writeTarget(path);
-    const std::string folder = folderOf(target);
-    ReadResult current = readAll(target);
-    if (current.status == ReadStatus::Failed) {
-        lock.unlock();
-        traceOnce(failingFolders, folder, L"PrivateProfile: cannot write " + describe(path, current.error));
-        return 0;
-    }
-    PrivateProfileDocument doc =
-        current.status == ReadStatus::Read ? PrivateProfileDocument::parse(current.bytes) : PrivateProfileDocument();
-    bool changed = false;
-    if (keyName == nullptr)
-        changed = doc.removeSection(appName);
-    else if (string == nullptr)
-        changed = doc.removeKey(appName, keyName);
-    else
-        changed = doc.setValue(appName, keyName, string);
-    if (!changed)
-        return 1;
-    const int error =
-        replaceFile(target, doc.serialize(), current.status == ReadStatus::Read ? &current.info : nullptr);
-    lock.unlock();
-    if (error != 0) {
-        traceOnce(failingFolders, folder, L"PrivateProfile: cannot write " + describe(path, error));
-        return 0;
-    }
-    clearLatch(failingFolders, folder);
-    return 1;
+    return updatePrivateProfile(fileName, [&](PrivateProfileDocument& doc) {
+        if (keyName == nullptr)
+            return doc.removeSection(appName);
+        if (string == nullptr)
+            return doc.removeKey(appName, keyName);
+        return doc.setValue(appName, keyName, string);
+    });
 }

@@ -37,6 +37,14 @@ std::wstring_view trim(std::wstring_view s)
 // Names compare without regard to letter case; the names of this program are ASCII.
 wchar_t foldCase(wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
 
+std::wstring folded(std::wstring_view s)
+{
+    std::wstring out(s);
+    for (wchar_t& c : out)
+        c = foldCase(c);
+    return out;
+}
+
 bool sameName(std::wstring_view a, std::wstring_view b)
 {
     if (a.size() != b.size())
@@ -176,16 +184,21 @@ PrivateProfileDocument PrivateProfileDocument::parse(std::string_view bytes)
 
     const bool wide = doc.encoding_ == Encoding::Utf16Le || doc.encoding_ == Encoding::Utf16Be;
     const std::size_t unit = wide ? 2 : 1;
-    // The code unit at byte offset i; an odd byte left at the end of a UTF-16 file is no line end.
+    // The code unit at byte offset i.
     auto unitAt = [&](std::size_t i) -> unsigned {
         if (!wide)
             return static_cast<unsigned char>(bytes[i]);
-        if (i + 1 >= bytes.size())
-            return 0xFFFFu;
         const unsigned a = static_cast<unsigned char>(bytes[i]);
         const unsigned b = static_cast<unsigned char>(bytes[i + 1]);
         return doc.encoding_ == Encoding::Utf16Le ? (a | (b << 8)) : ((a << 8) | b);
     };
+
+    // An odd byte at the end of a UTF-16 file belongs to no line; it is kept after the last one so
+    // that lines added later stay aligned.
+    if (wide && bytes.size() % 2 != 0) {
+        doc.trailer_.assign(bytes.substr(bytes.size() - 1));
+        bytes.remove_suffix(1);
+    }
 
     std::size_t start = 0;
     std::size_t i = 0;
@@ -215,6 +228,7 @@ std::string PrivateProfileDocument::serialize() const
         out += line.raw;
         out += line.eol;
     }
+    out += trailer_;
     return out;
 }
 
@@ -258,11 +272,13 @@ void PrivateProfileDocument::classify(Line& line) const
 void PrivateProfileDocument::reindex()
 {
     sections_.clear();
+    firstSection_.clear();
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         if (lines_[i].kind != Kind::Section)
             continue;
         if (!sections_.empty())
             sections_.back().end = i;
+        firstSection_.emplace(folded(lines_[i].name), sections_.size());
         sections_.push_back(Section{lines_[i].name, i, lines_.size()});
     }
 }
@@ -292,8 +308,6 @@ std::wstring PrivateProfileDocument::decode(const std::string& raw) const
         }
         out.push_back((u >= 0xD800 && u <= 0xDFFF) ? L'\uFFFD' : static_cast<wchar_t>(u));
     }
-    if (i < raw.size())
-        out.push_back(L'\uFFFD'); // an odd byte at the end of a UTF-16 file
     return out;
 }
 
@@ -335,12 +349,8 @@ std::string PrivateProfileDocument::newLineEnd() const
 
 const PrivateProfileDocument::Section* PrivateProfileDocument::findSection(std::wstring_view name) const
 {
-    name = trim(name);
-    for (const Section& s : sections_) {
-        if (sameName(s.name, name))
-            return &s;
-    }
-    return nullptr;
+    const auto it = firstSection_.find(folded(trim(name)));
+    return it == firstSection_.end() ? nullptr : &sections_[it->second];
 }
 
 std::size_t PrivateProfileDocument::findEntry(const Section& section, std::wstring_view key) const
