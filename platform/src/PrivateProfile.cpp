@@ -235,6 +235,12 @@ int updatePrivateProfile(const std::wstring& fileName, const std::function<bool(
     const std::string target = writeTarget(path);
     const std::string folder = folderOf(target);
     ReadResult current = readAll(target);
+    // Replacing the file by rename would pass over a file the user made read-only; refuse as an
+    // in-place write would.
+    if (current.status == ReadStatus::Read && ::access(target.c_str(), W_OK) != 0) {
+        current.status = ReadStatus::Failed;
+        current.error = errno;
+    }
     if (current.status == ReadStatus::Failed) {
         lock.unlock();
         traceOnce(failingFolders, folder, L"PrivateProfile: cannot write " + describe(path, current.error));

@@ -639,13 +639,17 @@ TEST(Failure, UnwritableFolderIsTracedOnceUntilAWriteSucceeds)
     if (geteuid() != 0) { // root writes into read-only folders
         fs::remove(folder);
         fs::create_directory(folder);
-        writeFile(f.path, "[PROJECT]\r\nHARD_TYPE=RQ72\r\n");
+        EXPECT_EQ(f.write(L"PROJECT", L"HARD_TYPE", L"RQ72"), 1);
         chmod(folder.c_str(), 0555);
         EXPECT_EQ(f.write(L"PROJECT", L"HARD_TYPE", L"GX58"), 0);
         EXPECT_EQ(f.write(L"PROJECT", L"WAKEUP_CODE", L"A1"), 0);
         EXPECT_EQ(f.read(L"PROJECT", L"HARD_TYPE"), L"RQ72");
         chmod(folder.c_str(), 0755);
         EXPECT_EQ(trace.lines().size(), 3u);
+
+        chmod(f.path.c_str(), 0444); // a read-only file in a writable folder stays as it is
+        EXPECT_EQ(f.write(L"PROJECT", L"HARD_TYPE", L"GX58"), 0);
+        EXPECT_EQ(f.read(L"PROJECT", L"HARD_TYPE"), L"RQ72");
     }
 }
 
