@@ -20,6 +20,13 @@ using namespace tarvik::ecmap;
 inline constexpr std::uint8_t kCmosModuleOn = 0x80;     // bit 7: module on
 inline constexpr std::uint8_t kCmosModuleFitted = 0x01; // our marker for "fitted": byte non-zero
 inline constexpr std::uint8_t kCmosAntennaExternal = 0x08;
+
+// Bits of the WWAN byte (EC RAM 0x9D) and of the presence byte (0xA3).
+inline constexpr std::uint8_t kWwanPower = 0x02;
+inline constexpr std::uint8_t kWwanEnable = 0x04;
+inline constexpr std::uint8_t kWwanSimSlot2 = 0x08;
+inline constexpr std::uint8_t kPresenceWwan = 0x01;
+inline constexpr std::uint8_t kPresenceWlanKqs = 0x02;
 } // namespace ec
 
 TARVIK_BOARD_EXPORT void ecHostWrite(BoardState& state, std::uint16_t port, std::uint8_t value);

@@ -2,6 +2,7 @@
 
 #include "EcSimulator.h"
 #include "PowerBoard.h"
+#include "WirelessBoard.h"
 
 #include <algorithm>
 #include <charconv>
@@ -75,6 +76,12 @@ std::string celsius(const std::string& v)
 }
 
 std::string flag(const std::string& v) { return v == "0" || v == "1" ? "" : "expected 0 or 1"; }
+
+std::string interfaceCount(const std::string& v)
+{
+    const auto n = parseNumber(v);
+    return n && *n >= 0 && *n <= static_cast<long long>(kWirelessSlots) ? "" : "expected 0 to 4";
+}
 
 std::string powerBoardKind(const std::string& v)
 {
@@ -185,6 +192,8 @@ std::string profileText(const Preset& p, const std::string& powerBoard)
     t += "BoardTemperature = 42\n";
     t += "WWANFitted = 1\n";
     t += "WLANFitted = 1\n";
+    t += "WLANInterfaces = 1\n";
+    t += "MBNInterfaces = 1\n";
     t += "\n[power]\n";
     t += "SmsStoreInitMs = 2000\n";
     t += "\n[devices]\n";
@@ -226,6 +235,8 @@ const std::vector<ProfileValue>& profileValueNames()
         {"sensors", "AccelZ", "accelerometer Z in g (default -1: lying flat)", gForce},
         {"sensors", "AccelDrift", "largest drift added to each axis per report, in g (default 0.02; 0: none)", driftG},
         {"sensors", "CpuTemperature", "CPU temperature the Quenmark service answers, in degrees Celsius (default 48)", celsius},
+        {"hardware", "WLANInterfaces", "WLAN interfaces the WLAN service lists, 0 to 4 (0: the built-in module)", interfaceCount},
+        {"hardware", "MBNInterfaces", "mobile-broadband interfaces listed, 0 to 4 (0: the built-in modem)", interfaceCount},
     };
     return names;
 }
@@ -338,6 +349,8 @@ Result<std::unique_ptr<Board>> Board::create(const std::string& dir, const std::
         initialMemory(s, model);
     });
     PowerBoard::resetIfPresent(dir);
+    if (Status wireless = WirelessBoard::reset(dir); !wireless)
+        return R::failure(wireless.error());
     std::unique_ptr<Board> board(new Board(dir, std::move(*memory)));
     if (Status applied = board->applyProfileToMemory(); !applied)
         return R::failure(applied.error());

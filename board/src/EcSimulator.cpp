@@ -27,6 +27,10 @@ void ecRamWrite(BoardState& state, std::uint8_t address, std::uint8_t value)
 {
     if (ecRamReadOnly(address))
         return;
+    // The WWAN module's enable (RF) line only holds while the module has power: enabling an
+    // unpowered module, or taking the power away, leaves it disabled.
+    if (address == ec::EC_WWAN_BASE_ADDRESS && !(value & ec::kWwanPower))
+        value = static_cast<std::uint8_t>(value & ~ec::kWwanEnable);
     state.ec[address] = value;
 }
 
@@ -44,6 +48,8 @@ constexpr CommandRow kCommands[] = {
     {ec::EC_CMD_ANTENNA_EXTERNAL, [](BoardState& s) { setBit(s.cmos[ec::CMOS_ANTENNA_STATUS], ec::kCmosAntennaExternal, true); }},
     {ec::EC_CMD_GPS_ON, [](BoardState& s) { setBit(s.cmos[ec::CMOS_GPS_STATUS], ec::kCmosModuleOn, true); }},
     {ec::EC_CMD_GPS_OFF, [](BoardState& s) { setBit(s.cmos[ec::CMOS_GPS_STATUS], ec::kCmosModuleOn, false); }},
+    // The WLAN module's on bit is also its radio as the WLAN service reports it (WirelessBoard), so
+    // these two switch the radio that a KTR machine reads back.
     {ec::EC_CMD_WLAN_ON,
      [](BoardState& s) {
          if (wlanBtPowered(s) && (s.cmos[ec::CMOS_WLAN_STATUS] & ec::kCmosModuleFitted))

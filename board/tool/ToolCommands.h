@@ -47,6 +47,8 @@ const std::vector<ShowSection>& powerShowSections();
 const std::vector<Command>& sensorCommands();
 const std::vector<ShowSection>& sensorShowSections();
 const std::vector<Service>& sensorServices();
+const std::vector<Command>& wirelessCommands();
+const std::vector<ShowSection>& wirelessShowSections();
 
 // Every area's show sections, in order (defined beside the list of areas in main.cpp).
 std::vector<ShowSection> allShowSections();

@@ -14,7 +14,8 @@ namespace {
 std::vector<const Command*> allCommands()
 {
     std::vector<const Command*> all;
-    for (const auto* list : {&coreCommands(), &sensorCommands(), &serveCommands(), &powerCommands()}) {
+    for (const auto* list :
+         {&coreCommands(), &sensorCommands(), &serveCommands(), &powerCommands(), &wirelessCommands()}) {
         for (const Command& c : *list)
             all.push_back(&c);
     }
@@ -34,7 +35,7 @@ std::vector<Service> allServices()
 std::vector<ShowSection> allShowSections()
 {
     std::vector<ShowSection> all;
-    for (const auto* list : {&coreShowSections(), &powerShowSections(), &sensorShowSections()})
+    for (const auto* list : {&coreShowSections(), &powerShowSections(), &sensorShowSections(), &wirelessShowSections()})
         all.insert(all.end(), list->begin(), list->end());
     return all;
 }
