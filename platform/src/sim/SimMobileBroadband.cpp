@@ -1,0 +1,164 @@
+#include "SimMobileBroadband.h"
+
+#include "Board.h"
+#include "TextConvert.h"
+#include "WirelessBoard.h"
+
+#include <cstdio>
+
+namespace tarvik {
+
+struct SimMobileBroadband::Interface {
+    int slot;
+    int readyState;
+    bool softwareRadioOn;
+    bool hardwareRadioOn;
+};
+
+SimMobileBroadband::SimMobileBroadband(std::string boardDir) : boardDir_(std::move(boardDir)) {}
+
+SimMobileBroadband::~SimMobileBroadband()
+{
+    {
+        std::lock_guard lock(queueMutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    if (worker_.joinable())
+        worker_.join();
+}
+
+board::WirelessBoard* SimMobileBroadband::wireless()
+{
+    if (wireless_)
+        return wireless_.get();
+    auto board = board::Board::open(boardDir_);
+    std::string problem;
+    if (board) {
+        auto wireless = board::WirelessBoard::open(**board);
+        if (wireless) {
+            board_ = std::move(*board);
+            wireless_ = std::move(*wireless);
+            return wireless_.get();
+        }
+        problem = wireless.error();
+    } else {
+        problem = board.error();
+    }
+    if (!reportedFailure_)
+        std::fprintf(stderr, "mobile broadband: virtual board unusable: %s\n", problem.c_str());
+    reportedFailure_ = true;
+    return nullptr;
+}
+
+std::optional<SimMobileBroadband::Interface> SimMobileBroadband::find(const std::wstring& id)
+{
+    std::lock_guard lock(boardMutex_);
+    board::WirelessBoard* w = wireless();
+    if (!w)
+        return std::nullopt;
+    const std::string wanted = wideToUtf8(id);
+    for (const board::WirelessBoard::Mbn& m : w->mbnInterfaces()) {
+        if (m.id == wanted)
+            return Interface{m.slot, m.readyState, m.softwareRadioOn, m.hardwareRadioOn};
+    }
+    return std::nullopt;
+}
+
+bool SimMobileBroadband::reachable()
+{
+    std::lock_guard lock(boardMutex_);
+    return wireless() != nullptr;
+}
+
+std::optional<std::vector<std::wstring>> SimMobileBroadband::interfaceIds()
+{
+    std::lock_guard lock(boardMutex_);
+    board::WirelessBoard* w = wireless();
+    if (!w)
+        return std::nullopt;
+    std::vector<std::wstring> ids;
+    for (const board::WirelessBoard::Mbn& m : w->mbnInterfaces())
+        ids.push_back(utf8ToWide(m.id));
+    return ids;
+}
+
+std::optional<int> SimMobileBroadband::readyState(const std::wstring& id)
+{
+    const auto i = find(id);
+    return i ? std::optional(i->readyState) : std::nullopt;
+}
+
+std::optional<bool> SimMobileBroadband::softwareRadio(const std::wstring& id)
+{
+    const auto i = find(id);
+    return i ? std::optional(i->softwareRadioOn) : std::nullopt;
+}
+
+std::optional<bool> SimMobileBroadband::hardwareRadio(const std::wstring& id)
+{
+    const auto i = find(id);
+    return i ? std::optional(i->hardwareRadioOn) : std::nullopt;
+}
+
+std::optional<std::uint32_t> SimMobileBroadband::requestSoftwareRadio(const std::wstring& id, bool on,
+                                                                      RadioCompletion done)
+{
+    if (!find(id))
+        return std::nullopt;
+    std::uint32_t requestId = 0;
+    {
+        std::lock_guard lock(boardMutex_);
+        requestId = wireless_->nextRequestId();
+    }
+    {
+        std::lock_guard lock(queueMutex_);
+        queue_.push_back({id, on, requestId, std::move(done)});
+        if (!worker_.joinable())
+            worker_ = std::thread([this] { work(); });
+    }
+    wake_.notify_one();
+    return requestId;
+}
+
+void SimMobileBroadband::work()
+{
+    for (;;) {
+        Request request;
+        {
+            std::unique_lock lock(queueMutex_);
+            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            if (queue_.empty())
+                return;
+            request = std::move(queue_.front());
+            queue_.pop_front();
+        }
+        carryOut(request);
+    }
+}
+
+void SimMobileBroadband::carryOut(Request& request)
+{
+    std::int32_t status = kMbnStatusOk;
+    bool changed = false;
+    {
+        std::lock_guard lock(boardMutex_);
+        const std::string wanted = wideToUtf8(request.id);
+        bool found = false;
+        for (const board::WirelessBoard::Mbn& m : wireless_->mbnInterfaces()) {
+            if (m.id != wanted)
+                continue;
+            found = true;
+            changed = m.softwareRadioOn != request.on;
+            if (!wireless_->setMbnSoftwareRadio(m.slot, request.on))
+                status = kMbnStatusFailed;
+        }
+        // The modem went away (powered off) between the request and now.
+        if (!found)
+            status = kMbnStatusNotReady;
+        wireless_->requestCompleted();
+    }
+    request.done(request.requestId, status, changed && status == kMbnStatusOk);
+}
+
+} // namespace tarvik

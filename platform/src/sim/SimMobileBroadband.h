@@ -1,0 +1,62 @@
+#pragma once
+
+#include "MobileBroadband.h"
+
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace tarvik {
+
+namespace board {
+class Board;
+class WirelessBoard;
+} // namespace board
+
+// The mobile-broadband service of the virtual board: the board's mobile-broadband interfaces (see
+// board::WirelessBoard). A radio request is carried out by a worker thread of this object, which then
+// runs the completion there, as the system's service does.
+class SimMobileBroadband final : public MobileBroadband {
+public:
+    explicit SimMobileBroadband(std::string boardDir);
+    // Carries out the requests still queued, then stops the worker.
+    ~SimMobileBroadband() override;
+
+    bool reachable() override;
+    std::optional<std::vector<std::wstring>> interfaceIds() override;
+    std::optional<int> readyState(const std::wstring& id) override;
+    std::optional<bool> softwareRadio(const std::wstring& id) override;
+    std::optional<bool> hardwareRadio(const std::wstring& id) override;
+    std::optional<std::uint32_t> requestSoftwareRadio(const std::wstring& id, bool on, RadioCompletion done) override;
+
+private:
+    struct Interface;
+    struct Request {
+        std::wstring id;
+        bool on;
+        std::uint32_t requestId;
+        RadioCompletion done;
+    };
+
+    board::WirelessBoard* wireless();
+    std::optional<Interface> find(const std::wstring& id);
+    void work();
+    void carryOut(Request& request);
+
+    std::string boardDir_;
+    std::mutex boardMutex_;
+    std::unique_ptr<board::Board> board_;
+    std::unique_ptr<board::WirelessBoard> wireless_;
+    bool reportedFailure_ = false;
+
+    std::mutex queueMutex_;
+    std::condition_variable wake_;
+    std::deque<Request> queue_;
+    bool stopping_ = false;
+    std::thread worker_;
+};
+
+} // namespace tarvik
