@@ -42,8 +42,9 @@ public:
     // Gives the unit back if held; always true.
     bool Uninitialize();
 
-    // The model from the first three characters of the BIOS version; never fails.
-    ModelType vDI_ModelType();
+    // The model from the first three characters of the BIOS version; never fails. Uses no object
+    // state, so libraries that only need the model (Telnira) call it without making an object.
+    static ModelType vDI_ModelType();
     int vDI_BIOSVersion(wchar_t* buffer);
     // Two hexadecimal digits of the major and of the minor EC firmware release, e.g. "0123".
     int vDI_ECVersion(wchar_t* buffer);
@@ -57,7 +58,7 @@ public:
     int getLastErrorNumber();
 
 private:
-    int vDI_BIOSVersionString(std::wstring& out);
+    static int vDI_BIOSVersionString(std::wstring& out);
     bool FindDeviceComPort(tarvik::DeviceClass deviceClass, bool interfaces, const wchar_t* description,
                            std::wstring& portName);
 
