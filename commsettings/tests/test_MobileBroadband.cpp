@@ -48,6 +48,14 @@ protected:
 
 } // namespace
 
+// The program's own allocation functions (a pair, so that every allocation is freed as it was made).
+void* operator new(std::size_t size)
+{
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return std::malloc(size ? size : 1); }
 void operator delete(void* p) noexcept
 {
     lastFreed = p;
