@@ -13,6 +13,8 @@
 //
 // The thread is woken by each arrival of received characters, not by the queue merely holding
 // some: a queue at or below the threshold waits for more characters instead of waking it again.
+// A queue holding more than one handler's bite is handed to on_receive again after each call, as
+// long as the call took something, so a burst is read to its end without waiting for more.
 // A port whose device vanished (USB adapter pulled, pty peer gone) does not make it spin: such a
 // wake-up, or a failed wait, is followed by a pause of kVanishedPortPaceMs (cut short by close);
 // the thread then goes on waiting, and the owner's next open() starts afresh on the device.

@@ -137,8 +137,18 @@ void _thread_com::reader_loop()
             break;
         PortStatus status;
         const bool known = clear_comm_error(status);
-        if (known && received && status.queued > m_dwNotifyNum)
-            on_receive();
+        if (known && received && status.queued > m_dwNotifyNum) {
+            // A backlog of several handler bites is taken bite by bite while the handler makes
+            // progress. One call per wake-up would leave it queued until the next character, and
+            // where the driver throttles the sender once its buffer is full (ptys, USB CDC-ACM
+            // receivers) that next character never comes.
+            for (;;) {
+                const std::uint32_t before = status.queued;
+                on_receive();
+                if (!m_bRunFlag || !clear_comm_error(status) || status.queued <= m_dwNotifyNum || status.queued >= before)
+                    break;
+            }
+        }
         if ((vanished || !known) && cancelled_within(kVanishedPortPaceMs))
             break;
     }

@@ -295,6 +295,29 @@ TEST(SerialReader, WaitsForNewCharactersRatherThanSpinningOnAQueueBelowTheThresh
     EXPECT_EQ(port.reader_turns(), turns);
 }
 
+TEST(SerialReader, ABurstIsReadToItsEndWithoutWaitingForMoreCharacters)
+{
+    // Reads a bite of 299 bytes per call, as the GPS port does.
+    class BitingPort : public _thread_com {
+    public:
+        BitingPort() { m_dwNotifyNum = 300; }
+        ~BitingPort() override { close(); }
+        void on_receive() override
+        {
+            char buf[300];
+            taken += read(buf, sizeof buf);
+        }
+        std::atomic<int> taken{0};
+    };
+    PtyPeer peer(kCom);
+    BitingPort port;
+    ASSERT_TRUE(runOpeningSequence(port, kCom, 9600));
+    peer.send(std::string(3000, 'q')); // more than the line discipline takes at once
+    // 3000 = 10 × 299 + 10: ten bites, then 10 bytes wait below the threshold.
+    EXPECT_TRUE(waitFor([&] { return port.taken == 2990; }, 2s)) << port.taken;
+    EXPECT_EQ(peer.queued(), 10);
+}
+
 TEST(SerialReader, BaseHandlerPostsToTheWindowElseCallsTheCallback)
 {
     struct Window : _thread_com::NotificationWindow {
