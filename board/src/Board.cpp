@@ -3,6 +3,7 @@
 #include "EcSimulator.h"
 #include "PowerBoard.h"
 #include "WirelessBoard.h"
+#include "gps/GpsReceiverSettings.h"
 
 #include <algorithm>
 #include <charconv>
@@ -201,6 +202,7 @@ std::string profileText(const Preset& p, const std::string& powerBoard)
     t += "ports = u-blox GNSS Receiver (COM3)\n";
     t += "ports = STN1110 J1939 Interpreter (COM5)\n";
     t += "modem = Sierra Wireless WWAN Modem; COM7\n";
+    t += gps::gpsProfileText();
     return t;
 }
 
@@ -237,6 +239,16 @@ const std::vector<ProfileValue>& profileValueNames()
         {"sensors", "CpuTemperature", "CPU temperature the Quenmark service answers, in degrees Celsius (default 48)", celsius},
         {"hardware", "WLANInterfaces", "WLAN interfaces the WLAN service lists, 0 to 4 (0: the built-in module)", interfaceCount},
         {"hardware", "MBNInterfaces", "mobile-broadband interfaces listed, 0 to 4 (0: the built-in modem)", interfaceCount},
+        {"gps", "GPSPort", "COMn the simulated GPS receiver is linked as (1-1024)", gps::GpsReceiverSettings::checkPort},
+        {"gps", "GPSBaudRate", "GPS receiver baud rate; a host at another rate reads garbage", gps::GpsReceiverSettings::checkBaud},
+        {"gps", "GPSUpdateRate", "GPS fixes per second (1-10)", gps::GpsReceiverSettings::checkUpdateRate},
+        {"gps", "GPSTalker", "GPS sentence talker: GP (GPS only) or GN (GPS+GLONASS)", gps::GpsReceiverSettings::checkTalker},
+        {"gps", "GPSFixQuality", "GGA fix quality (0 no fix, 1 GPS, 2 DGPS, 6 estimated, ...)", gps::GpsReceiverSettings::checkFixQuality},
+        {"gps", "GPSLatitude", "where the GPS route starts: degrees, negative or S for south", gps::GpsReceiverSettings::checkLatitude},
+        {"gps", "GPSLongitude", "where the GPS route starts: degrees, negative or W for west", gps::GpsReceiverSettings::checkLongitude},
+        {"gps", "GPSAltitude", "GPS altitude in metres above mean sea level", gps::GpsReceiverSettings::checkAltitude},
+        {"gps", "GPSSpeed", "speed round the GPS route's 200 m circle in km/h (0: stand still)", gps::GpsReceiverSettings::checkSpeed},
+        {"gps", "GPSSatellites", "GPS satellites in use while there is a fix (0-24)", gps::GpsReceiverSettings::checkSatellites},
     };
     return names;
 }
@@ -255,6 +267,9 @@ const std::vector<FaultInfo>& faultCatalog()
         {"gsensor-no-z", "", "accelerometer reports lack the Z value", noArg},
         {"quenmark-status", "N", "the Quenmark service answers with status N instead of 1", number32},
         {"quenmark-silent", "", "the Quenmark service takes commands but never answers", noArg},
+        {gps::kFaultSilent, "", "the GPS receiver is powered but sends nothing", noArg},
+        {gps::kFaultGarbage, "", "the GPS receiver sends noise with sentence starts that never complete", noArg},
+        {gps::kFaultNoFix, "", "the GPS receiver searches: quality 0 and empty position fields", noArg},
     };
     return faults;
 }

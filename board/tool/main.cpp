@@ -1,4 +1,5 @@
 // tarvik-board: creates, inspects, changes and serves a virtual board.
+#include "GpsCommands.h"
 #include "Platform.h"
 #include "ToolCommands.h"
 
@@ -27,7 +28,7 @@ std::vector<const Command*> allCommands()
 std::vector<Service> allServices()
 {
     std::vector<Service> all;
-    for (const std::vector<Service>* list : std::initializer_list<const std::vector<Service>*>{&sensorServices()})
+    for (const std::vector<Service>* list : std::initializer_list<const std::vector<Service>*>{&sensorServices(), &gpsServices()})
         all.insert(all.end(), list->begin(), list->end());
     return all;
 }
@@ -35,7 +36,8 @@ std::vector<Service> allServices()
 std::vector<ShowSection> allShowSections()
 {
     std::vector<ShowSection> all;
-    for (const auto* list : {&coreShowSections(), &powerShowSections(), &sensorShowSections(), &wirelessShowSections()})
+    for (const auto* list : {&coreShowSections(), &powerShowSections(), &sensorShowSections(), &wirelessShowSections(),
+                             &gpsShowSections()})
         all.insert(all.end(), list->begin(), list->end());
     return all;
 }

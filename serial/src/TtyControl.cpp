@@ -75,8 +75,9 @@ bool applyLine(int fd, std::uint32_t baud)
     if (!getState(fd, t))
         return false;
     t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CBAUD | (CBAUD << IBSHIFT));
-    const tcflag_t code = speedCode(baud);
-    t.c_cflag |= CS8 | code | (code << IBSHIFT);
+    // No input-speed bits: input runs at the output speed (also for programs that look at the line
+    // through the old termios calls, which set only that one).
+    t.c_cflag |= CS8 | speedCode(baud);
     t.c_ospeed = baud;
     t.c_ispeed = baud;
     if (!setState(fd, t))
