@@ -47,6 +47,7 @@ public:
     // the notification window if set, else calls the callback if set, else does nothing.
     virtual void on_receive();
 
+    // Either may be changed while the reader runs.
     void set_notification_window(NotificationWindow* window) { m_hNotifyWnd = window; }
     void set_callback(ReceiveCallback callback) { m_callback = callback; }
     unsigned threshold() const { return m_dwNotifyNum; }
@@ -63,9 +64,9 @@ private:
     void release_wait_set();
 
     std::thread m_hThreadHandle;
-    NotificationWindow* m_hNotifyWnd = nullptr;
+    std::atomic<NotificationWindow*> m_hNotifyWnd{nullptr};
     std::atomic<bool> m_bRunFlag{false};
-    ReceiveCallback m_callback = nullptr;
+    std::atomic<ReceiveCallback> m_callback{nullptr};
     // The wait block: the cancellation event (an eventfd) and the set the thread waits on.
     int m_cancelEvent = -1;
     int m_waitSet = -1;

@@ -90,10 +90,10 @@ void _thread_com::release_wait_set()
 
 void _thread_com::on_receive()
 {
-    if (m_hNotifyWnd)
-        m_hNotifyWnd->post_message(kReceiveMessage, static_cast<std::uintptr_t>(m_port), 0);
-    else if (m_callback)
-        m_callback(m_port);
+    if (NotificationWindow* window = m_hNotifyWnd.load())
+        window->post_message(kReceiveMessage, static_cast<std::uintptr_t>(m_port), 0);
+    else if (ReceiveCallback callback = m_callback.load())
+        callback(m_port);
 }
 
 bool _thread_com::cancelled_within(int ms)

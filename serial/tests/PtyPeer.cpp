@@ -100,6 +100,13 @@ bool waitFor(const std::function<bool()>& cond, std::chrono::milliseconds limit)
 
 int threadCount()
 {
+    // A sanitizer's runtime starts a helper thread along with the process's first thread; let that
+    // happen before anything is counted.
+    static const bool warmedUp = [] {
+        std::thread([] {}).join();
+        return true;
+    }();
+    (void)warmedUp;
     int n = 0;
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator("/proc/self/task"))
         ++n;

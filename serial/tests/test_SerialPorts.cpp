@@ -416,7 +416,7 @@ TEST(SerialReader, AVanishedPeerNeitherSpinsTheReaderNorBlocksClose)
         PtyPeer peer(kCom);
         ASSERT_TRUE(runOpeningSequence(port, kCom, 9600));
         peer.send("a");
-        ASSERT_TRUE(waitFor([&] { return port.calls() == 1; }));
+        ASSERT_TRUE(waitFor([&] { return port.calls() >= 1; }));
         peer.hangUp();
         std::this_thread::sleep_for(50ms);
         const auto turns = port.reader_turns();
@@ -434,6 +434,7 @@ TEST(SerialReader, AVanishedPeerNeitherSpinsTheReaderNorBlocksClose)
     // The device is back (adapter plugged in again): the next open starts afresh.
     PtyPeer again(kCom);
     ASSERT_TRUE(runOpeningSequence(port, kCom, 9600));
+    const std::size_t callsBefore = port.calls();
     again.send("b");
-    EXPECT_TRUE(waitFor([&] { return port.calls() == 2; }));
+    EXPECT_TRUE(waitFor([&] { return port.calls() > callsBefore; }));
 }
