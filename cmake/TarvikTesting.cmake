@@ -74,4 +74,18 @@ function(tarvik_add_fuzz name)
   endif()
   add_test(NAME ${name} COMMAND ${exe} ${args})
   set_tests_properties(${name} PROPERTIES LABELS "${F_LABEL}" TIMEOUT 60)
+
+# tarvik_add_qtest(<name> LABEL <folder> SOURCES ... [LIBS ...]): one Qt Test executable (a
+# tst_<Class>.cpp using TARVIK_QTEST_MAIN) on offscreen windows, a fresh virtual board and a private
+# runtime folder (app/shell/tests/support), registered with CTest under the folder's label.
+function(tarvik_add_qtest name)
+  cmake_parse_arguments(T "" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  set_target_properties(${name} PROPERTIES AUTOMOC ON)
+  target_link_libraries(${name} PRIVATE tarvik_qtestsupport Qt6::Test ${T_LIBS})
+  add_test(NAME ${name} COMMAND ${name})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 60)
+  endif()
+  set_tests_properties(${name} PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT})
 endfunction()

@@ -162,7 +162,7 @@ void CBitmapSlider::SetNotifyMessages(UINT moving, UINT moved)
 
 int CBitmapSlider::Pos2Pixel(int position) const
 {
-    const int room = size() - endMargin() - thumbSize() - startMargin();
+    const int room = length() - endMargin() - thumbSize() - startMargin();
     const int range = m_nMax - m_nMin;
     if (room <= 0 || range == 0)
         return thumbSize() / 2 + startMargin();
@@ -171,7 +171,7 @@ int CBitmapSlider::Pos2Pixel(int position) const
 
 int CBitmapSlider::Pixel2Pos(int pixel) const
 {
-    const int room = size() - endMargin() - startMargin() - thumbSize();
+    const int room = length() - endMargin() - startMargin() - thumbSize();
     if (room <= 0 || m_nMax == m_nMin)
         return m_nMin;
     return static_cast<int>((pixel - thumbSize() / 2 - startMargin()) / static_cast<double>(room) * (m_nMax - m_nMin) +
@@ -191,7 +191,7 @@ void CBitmapSlider::postToParent(UINT message, WPARAM wParam, LPARAM lParam)
 void CBitmapSlider::moveStep(const QPoint& point)
 {
     const int lowest = startMargin() + thumbSize() / 2;
-    const int highest = size() - endMargin() - thumbSize() / 2;
+    const int highest = length() - endMargin() - thumbSize() / 2;
     const int target = std::max(lowest, std::min(along(point) - m_nMouseOffset, highest));
     if (target == Pos2Pixel(m_nPos))
         return;

@@ -65,7 +65,7 @@ protected:
 
 private:
     int along(const QPoint& point) const { return m_bVertical ? point.y() : point.x(); }
-    int size() const { return m_bVertical ? m_nHeight : m_nWidth; }
+    int length() const { return m_bVertical ? m_nHeight : m_nWidth; }
     int thumbSize() const { return m_bVertical ? m_nThumbHeight : m_nThumbWidth; }
     int startMargin() const { return m_bVertical ? m_nMarginTop : m_nMarginLeft; }
     int endMargin() const { return m_bVertical ? m_nMarginBottom : m_nMarginRight; }

@@ -11,8 +11,9 @@
 #include <QThread>
 
 #include <cwchar>
+#include <deque>
+#include <future>
 #include <memory>
-#include <mutex>
 
 namespace {
 
@@ -28,8 +29,17 @@ constexpr int kBoldFontWeight = 700;
 QPointer<GU_MyMessageboxDlg> g_messageBox;
 bool g_boxOpen = false;
 
-// Serialises calls from worker threads among themselves; the interface thread never takes it.
-std::mutex g_workerCalls;
+// Calls from worker threads, waiting on the interface thread for their turn. A worker's box is
+// shown from the interface thread's own loop once no box is open, so it never nests inside another
+// box and its caller is released as soon as the user closes it.
+struct WorkerCall {
+    std::wstring text;
+    bool isNull = false;
+    std::promise<int> result;
+};
+std::deque<std::shared_ptr<WorkerCall>> g_workerCalls;
+
+void serveWorkerCalls();
 
 void releasePreviousBox()
 {
@@ -60,8 +70,21 @@ int showOnInterfaceThread(const std::wstring& text, bool isNull)
     g_messageBox = box;
     box->SetText(isNull ? nullptr : text.c_str());
     g_boxOpen = true;
-    QObject::connect(box, &QDialog::finished, box, [] { g_boxOpen = false; });
+    QObject::connect(box, &QDialog::finished, box, [] {
+        g_boxOpen = false;
+        // Queued: the next worker's box opens once this box's run has unwound.
+        QMetaObject::invokeMethod(qApp, &serveWorkerCalls, Qt::QueuedConnection);
+    });
     return box->DoModal();
+}
+
+void serveWorkerCalls()
+{
+    while (!g_boxOpen && !g_workerCalls.empty()) {
+        const std::shared_ptr<WorkerCall> call = g_workerCalls.front();
+        g_workerCalls.pop_front();
+        call->result.set_value(showOnInterfaceThread(call->text, call->isNull));
+    }
 }
 
 } // namespace
@@ -97,11 +120,18 @@ int ShowMessageBox(const wchar_t* text)
     const std::wstring copy = isNull ? std::wstring() : std::wstring(text);
     if (QThread::currentThread() == qApp->thread())
         return showOnInterfaceThread(copy, isNull);
-    std::lock_guard lock(g_workerCalls);
-    int result = 0;
-    QMetaObject::invokeMethod(qApp, [&] { result = showOnInterfaceThread(copy, isNull); },
-                              Qt::BlockingQueuedConnection);
-    return result;
+    auto call = std::make_shared<WorkerCall>();
+    call->text = copy;
+    call->isNull = isNull;
+    std::future<int> result = call->result.get_future();
+    QMetaObject::invokeMethod(
+        qApp,
+        [call] {
+            g_workerCalls.push_back(call);
+            serveWorkerCalls();
+        },
+        Qt::QueuedConnection);
+    return result.get();
 }
 
 GU_MyMessageboxDlg* LastMessageBox() { return g_messageBox.data(); }
