@@ -167,6 +167,9 @@ std::vector<Picture> buildTable()
     t.push_back(page(kProg9));
     t.push_back(page(kOther));
 
+    // --- The program's icon (resource 128) ---
+    t.push_back(on("IDR_MAINFRAME", 64, 64, Kind::IconButton, Icon::Antenna, {}, {}, State::Normal, {}, 0, 0));
+
     // --- Home screen (1024x600; the 1024x768 twin places the same pictures lower) ---
     t.push_back(exitTile("IDB_EXIT_L", kMain, 417, 445));
     t.push_back(on("IDB_DEVINFO_L", kTileW, kTileH, Kind::Tile, Icon::Info, "Device Info", {}, State::Normal, kMain, 37, 208));

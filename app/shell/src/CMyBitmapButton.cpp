@@ -56,6 +56,13 @@ bool CMyBitmapButton::LoadBitmaps(const char* normal, const char* selected, cons
     return allLoaded;
 }
 
+void CMyBitmapButton::SetImage(int slot, const QPixmap& picture)
+{
+    if (slot >= 0 && slot < static_cast<int>(m_images.size()))
+        m_images[static_cast<std::size_t>(slot)] = picture;
+    update();
+}
+
 void CMyBitmapButton::RedrawNow() { repaint(m_lastRect.isValid() ? m_lastRect : rect()); }
 
 void CMyBitmapButton::SizeToContent()

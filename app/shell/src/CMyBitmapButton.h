@@ -34,6 +34,8 @@ public:
     void PlaceAt(int x, int y);
 
     const QPixmap& image(int slot) const { return m_images.at(static_cast<std::size_t>(slot)); }
+    // Puts a picture in hand into a slot (for example a greyed copy into slot 3).
+    void SetImage(int slot, const QPixmap& picture);
     QSize sizeHint() const override;
 
 protected:

@@ -76,7 +76,8 @@ bool CPageDlg::OnInitDialog()
     TraceInitDialog();
     const QSize screen = ScreenSize();
     m_bPortrait = screen.height() >= screen.width();
-    SetBackground(m_backgroundName.toUtf8().constData());
+    if (!m_backgroundName.isEmpty())
+        SetBackground(m_backgroundName.toUtf8().constData());
     return true;
 }
 
@@ -159,10 +160,12 @@ CMyBitmapButton* CPageDlg::AddHomeButton(int id, int x, int y, const char* pictu
 {
     const std::wstring line = m_className + L":" + handler;
     TraceFunction traceLine = trace ? trace : &TraceMessage;
-    return AddButton(id, x, y, picture, picture, [this, line, traceLine, result] {
+    CMyBitmapButton* button = AddButton(id, x, y, picture, picture, [this, line, traceLine, result] {
         traceLine(L"%s", line.c_str());
         EndDialog(result);
     });
+    button->setProperty("tarvikHome", true); // the way back, for tools that walk the pages
+    return button;
 }
 
 QLabel* CPageDlg::AddStaticText(const StaticTextDef& text, const QFont& font, const QColor& colour)

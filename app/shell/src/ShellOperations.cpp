@@ -1,5 +1,6 @@
 #include "ShellOperations.h"
 
+#include "AppPaths.h"
 #include "ProcessLauncher.h"
 #include "Trace.h"
 
@@ -46,4 +47,11 @@ int StartKeyboardIfNotRunning(ProcessLauncher& launcher, const std::wstring& pro
     if (count == 0 && !program.empty() && !launcher.StartDetached(program, {}))
         TraceMessage(L"MyDoProcess: cannot start <%s>", program.c_str());
     return count;
+}
+
+int MyDoProcess(QWidget*, bool)
+{
+    // No file-system redirection and no owner window on Linux: the flag and the owner change nothing.
+    const std::wstring program = ReadSettingText(L"PROJECT", L"OSK_PROGRAM", kDefaultKeyboardProgram);
+    return StartKeyboardIfNotRunning(processLauncher(), program);
 }

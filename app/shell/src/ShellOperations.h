@@ -21,6 +21,7 @@ bool OpenInBrowser(const std::wstring& address);
 // (there is no file-system redirection to turn off) and is accepted for the callers' sake.
 // Returns the number of keyboard processes found.
 int MyDoProcess(QWidget* owner, bool wow64);
+inline constexpr wchar_t kDefaultKeyboardProgram[] = L"onboard";
 
 // MyDoProcess's work with the launcher and program given: processes whose name contains the
 // program's file name, without regard to case, are counted.

@@ -1,0 +1,26 @@
+#include "SectionTable.h"
+
+#include "CGX58_UtilityDlg.h"
+#include "GU_DevInfoDlg.h"
+
+namespace {
+
+template <class Page>
+std::unique_ptr<CPageDlg> make(QWidget* mainWindow)
+{
+    return std::make_unique<Page>(mainWindow);
+}
+
+} // namespace
+
+const std::array<SectionEntry, kSectionCount>& SectionTable()
+{
+    static const std::array<SectionEntry, kSectionCount> table = {{
+        {CGX58_UtilityDlg::kDevInfoId, L"device information", L"DeviceInfomation", &make<GU_DevInfoDlg>},
+        {CGX58_UtilityDlg::kVehicleId, L"vehicle status", L"VehicleStatus", nullptr},
+        {CGX58_UtilityDlg::kCommId, L"communication", L"CommunicationStatus", nullptr},
+        {CGX58_UtilityDlg::kSettingsId, L"system settings", L"SystemSetting", nullptr},
+        {CGX58_UtilityDlg::kLocationId, L"location and sensor", L"LocationStatus", nullptr},
+    }};
+    return table;
+}

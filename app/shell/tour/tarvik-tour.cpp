@@ -1,0 +1,203 @@
+// tarvik-tour: opens the home screen and every page reachable from it, and saves a picture of each.
+//
+//   tarvik-tour OUTDIR HARDTYPE
+//
+// Runs the program's own windows on whatever board and display the environment names (scripts/tour
+// starts it offscreen on a virtual board per hardware type). Start-up's part is done here: the
+// templates of the board's model are copied to the settings folder when missing, HARD_TYPE is set
+// to HARDTYPE. Then the home screen is saved as <HARDTYPE>-00-MainDlg.png, each section button that
+// is enabled is pressed, and on each page that opens every other picture button is pressed in turn
+// (top to bottom) so that the pages and dialogs it opens are saved too, named after the window
+// titles on the way: <HARDTYPE>-<nn>-<title>[-<title>...].png. A page is closed as the home screen
+// closes its pages (close-down message, then the cancel command). Programs and web pages the pages
+// would start are not started.
+//
+// Exit status 0, 1 when a picture cannot be saved, 2 on wrong arguments.
+
+#include "AppPaths.h"
+#include "CGX58_UtilityDlg.h"
+#include "CMyBitmapButton.h"
+#include "Idovan.h"
+#include "PrivateProfile.h"
+#include "ProcessLauncher.h"
+#include "SectionTable.h"
+#include "TemplateCopy.h"
+#include "Trace.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+// Time a page gets to fill in its values (timers, worker threads) before its picture is taken.
+constexpr int kSettleMs = 600;
+// Time after a press in which a page it opens counts as opened by it.
+constexpr int kOpenWaitMs = 200;
+constexpr int kMaxDepth = 4;
+
+// Nothing leaves the tour: programs and web pages are recorded in the trace only.
+class NoLaunch final : public ProcessLauncher {
+public:
+    std::vector<Process> RunningProcesses() override { return {}; }
+    bool StartDetached(const std::wstring& program, const std::vector<std::wstring>&) override
+    {
+        TraceMessage(L"tarvik-tour: not starting <%s>", program.c_str());
+        return true;
+    }
+    bool OpenUrl(const std::wstring& address) override
+    {
+        TraceMessage(L"tarvik-tour: not opening <%s>", address.c_str());
+        return true;
+    }
+};
+
+void wait(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+class Tour {
+public:
+    Tour(QString outDir, QString hardType) : m_outDir(std::move(outDir)), m_hardType(std::move(hardType)) {}
+
+    int failures() const { return m_failures; }
+
+    void save(QWidget* window, const QString& path)
+    {
+        const QString safe = QString(path).replace(QRegularExpression("[^A-Za-z0-9_-]+"), "_");
+        const QString file =
+            QDir(m_outDir).filePath(QString("%1-%2-%3.png").arg(m_hardType).arg(m_count++, 2, 10, QChar('0')).arg(safe));
+        if (!window->grab().save(file)) {
+            std::fprintf(stderr, "tarvik-tour: cannot save %s\n", qPrintable(file));
+            ++m_failures;
+        } else {
+            std::printf("%s\n", qPrintable(file));
+            std::fflush(stdout);
+        }
+    }
+
+    // Presses a button; a page that opens (modally, so the press returns only when it closes) is
+    // visited from inside its own run.
+    void press(CMyBitmapButton* button, const QString& path, int depth)
+    {
+        QWidget* before = QApplication::activeModalWidget();
+        QTimer watcher;
+        watcher.setInterval(10);
+        QObject::connect(&watcher, &QTimer::timeout, [&] {
+            QWidget* top = QApplication::activeModalWidget();
+            if (!top || top == before || m_visited.contains(top))
+                return;
+            watcher.stop();
+            m_visited.insert(top);
+            visit(top, path + "-" + top->windowTitle(), depth + 1);
+        });
+        watcher.start();
+        button->click();
+        wait(kOpenWaitMs);
+        watcher.stop();
+    }
+
+    void visit(QWidget* window, const QString& path, int depth)
+    {
+        QPointer<QWidget> page(window);
+        wait(kSettleMs);
+        if (!page)
+            return;
+        save(page, path);
+        if (depth < kMaxDepth) {
+            QList<CMyBitmapButton*> buttons = page->findChildren<CMyBitmapButton*>(Qt::FindDirectChildrenOnly);
+            std::sort(buttons.begin(), buttons.end(), [](const CMyBitmapButton* a, const CMyBitmapButton* b) {
+                return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
+            });
+            for (CMyBitmapButton* button : buttons) {
+                QPointer<CMyBitmapButton> guard(button);
+                if (!page || !page->isVisible())
+                    break;
+                if (!guard || !button->isVisible() || !button->isEnabled() || button->property("tarvikHome").toBool())
+                    continue;
+                press(button, path, depth);
+            }
+        }
+        close(page);
+    }
+
+    static void close(QWidget* window)
+    {
+        if (!window || !window->isVisible())
+            return;
+        QPointer<QWidget> page(window);
+        SendMessage(page, WM_CLOSE_CHILDREN, 0, 0);
+        if (page)
+            SendCommand(page, IDCANCEL);
+        if (page && page->isVisible()) {
+            if (auto* dialog = qobject_cast<QDialog*>(page.data()))
+                dialog->reject();
+        }
+    }
+
+    void run()
+    {
+        auto* home = new CGX58_UtilityDlg;
+        home->CreateModeless();
+        wait(kSettleMs);
+        save(home, "MainDlg");
+        for (const SectionEntry& section : SectionTable()) {
+            CMyBitmapButton* button = home->Button(section.commandId);
+            if (button && button->isEnabled())
+                press(button, "", 0);
+        }
+        home->DestroyWindow();
+        delete home;
+    }
+
+private:
+    QString m_outDir;
+    QString m_hardType;
+    int m_count = 0;
+    int m_failures = 0;
+    QSet<QWidget*> m_visited;
+};
+
+// What start-up does before the home screen can open: the settings of the board's model, and the
+// hardware type to show.
+void prepareSettings(const QString& hardType)
+{
+    const DataPaths& paths = AppDataPaths();
+    CIdovan idovan;
+    CopyTemplates(paths, idovan.vDI_ModelType(), [](const std::wstring& line) { TraceDebug(L"%s", line.c_str()); });
+    WritePrivateProfileStringW(L"PROJECT", L"HARD_TYPE", hardType.toStdWString().c_str(), paths.settingsFile.c_str());
+    // The combined WLAN and Bluetooth switch waits this long after powering up; the tour need not.
+    WritePrivateProfileStringW(L"COMMUNICATION", L"WLAN_POWER_DELAY", L"0", paths.settingsFile.c_str());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 3) {
+        std::fprintf(stderr, "usage: tarvik-tour OUTDIR HARDTYPE\n");
+        return 2;
+    }
+    QDir().mkpath(args[1]);
+    NoLaunch noLaunch;
+    overrideProcessLauncher(&noLaunch);
+    prepareSettings(args[2]);
+    Tour tour(args[1], args[2]);
+    tour.run();
+    overrideProcessLauncher(nullptr);
+    return tour.failures() ? 1 : 0;
+}
