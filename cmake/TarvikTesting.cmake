@@ -80,6 +80,7 @@ function(tarvik_add_fuzz name)
 # runtime folder (app/shell/tests/support), registered with CTest under the folder's label.
 function(tarvik_add_qtest name)
   cmake_parse_arguments(T "" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
   add_executable(${name} ${T_SOURCES})
   set_target_properties(${name} PROPERTIES AUTOMOC ON)
   target_link_libraries(${name} PRIVATE tarvik_qtestsupport Qt6::Test ${T_LIBS})

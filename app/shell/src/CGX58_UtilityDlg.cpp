@@ -14,6 +14,8 @@
 #include <QPointer>
 #include <QScreen>
 
+#include <cstdlib>
+
 namespace {
 
 constexpr wchar_t kProject[] = L"PROJECT";
@@ -47,12 +49,28 @@ constexpr const wchar_t* kSectionTitles[] = {L"DeviceInfomation", L"VehicleStatu
 
 bool g_portrait = false;
 
-// A section whose page is not built yet looks unavailable: its picture greyed and dimmed.
-QPixmap greyed(const QPixmap& picture)
+// A section whose page is not built yet looks unavailable: the tile greyed and dimmed, while the
+// part of its picture that shows the page behind it (within a few levels) is left as it is.
+QPixmap greyed(const QPixmap& picture, const QImage& behind, QPoint at)
 {
-    QImage image = picture.toImage().convertToFormat(QImage::Format_Grayscale8).convertToFormat(QImage::Format_RGB32);
-    QPainter painter(&image);
-    painter.fillRect(image.rect(), QColor(0x0E, 0x1A, 0x2B, 150));
+    constexpr int kTolerance = 8;
+    QImage image = picture.toImage().convertToFormat(QImage::Format_RGB32);
+    auto near = [](QRgb a, QRgb b) {
+        return std::abs(qRed(a) - qRed(b)) <= kTolerance && std::abs(qGreen(a) - qGreen(b)) <= kTolerance &&
+               std::abs(qBlue(a) - qBlue(b)) <= kTolerance;
+    };
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        const int by = at.y() + y;
+        const QRgb* under = by >= 0 && by < behind.height() ? reinterpret_cast<const QRgb*>(behind.constScanLine(by)) : nullptr;
+        for (int x = 0; x < image.width(); ++x) {
+            const int bx = at.x() + x;
+            if (under && bx >= 0 && bx < behind.width() && near(line[x], under[bx]))
+                continue;
+            const int grey = qGray(line[x]) * 45 / 100 + 22;
+            line[x] = qRgb(grey, grey + 2, grey + 6);
+        }
+    }
     return QPixmap::fromImage(image);
 }
 
@@ -105,13 +123,16 @@ bool CGX58_UtilityDlg::OnInitDialog()
     SetBackground(rq81 || rq72 ? "IDB_MAINBASE_768" : "IDB_MAINBASE");
 
     const auto& sections = SectionTable();
+    QImage behind; // the picture behind the buttons, converted once when a button needs greying
     for (const ButtonPlace& place : kButtons) {
         const int y = rq81 ? place.yRQ81 : (rq72 ? place.yRQ72 : place.y600);
         const int id = place.id;
         CMyBitmapButton* button = AddButton(id, place.x, y, place.picture, place.picture, [this, id] { OnCommand(id, 0); });
         const std::size_t index = sectionIndex(id);
         if (index < sections.size() && !sections[index].make) {
-            button->SetImage(3, greyed(button->image(0)));
+            if (behind.isNull())
+                behind = Background().toImage().convertToFormat(QImage::Format_RGB32);
+            button->SetImage(3, greyed(button->image(0), behind, QPoint(place.x, y)));
             button->setEnabled(false);
             TraceMessage(L"CGX58_UtilityDlg: the %s page is not built yet; its button is disabled",
                          sections[index].name);

@@ -1,6 +1,8 @@
 #include "Fonts.h"
 
-#include <QFontMetrics>
+#include <QFontMetricsF>
+
+#include <algorithm>
 
 #include <cmath>
 
@@ -14,9 +16,12 @@ QFont MakeArialFont(int height, int weight)
         font.setPixelSize(height < 0 ? -height : 1);
         return font;
     }
-    font.setPixelSize(height);
-    const int cell = QFontMetrics(font).height();
-    if (cell > 0)
-        font.setPixelSize(std::max(1, static_cast<int>(std::lround(double(height) * height / cell))));
+    // The cell of the font per pixel of its em, measured large for precision; the em is rounded down
+    // so that a text never takes more room than the layout gave it.
+    constexpr int kProbe = 100;
+    font.setPixelSize(kProbe);
+    const QFontMetricsF metrics(font);
+    const double cell = metrics.ascent() + metrics.descent();
+    font.setPixelSize(cell > 0 ? std::max(1, static_cast<int>(std::floor(height * kProbe / cell))) : height);
     return font;
 }

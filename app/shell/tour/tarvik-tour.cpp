@@ -101,7 +101,7 @@ public:
                 return;
             watcher.stop();
             m_visited.insert(top);
-            visit(top, path + "-" + top->windowTitle(), depth + 1);
+            visit(top, path.isEmpty() ? top->windowTitle() : path + "-" + top->windowTitle(), depth + 1);
         });
         watcher.start();
         button->click();

@@ -76,11 +76,11 @@ private slots:
         QFETCH(QString, shownModule);
         auto b = board(model.toStdString());
         QVERIFY(b);
-        QVERIFY(b->setValue("BIOSVersion", model.toStdString() + "-BIOS 1.07").ok());
-        QVERIFY(b->setValue("BaseBoardVersion", "BB-KTA-03").ok());
-        QVERIFY(b->setValue("SystemSKU", "SKU-Q-77").ok());
-        QVERIFY(b->setValue("ECFirmwareMajorRelease", "2").ok());
-        QVERIFY(b->setValue("ECFirmwareMinorRelease", "10").ok());
+        QVERIFY(b->setValue("BIOSVersion", model.toStdString() + "-BIOS 1.07"));
+        QVERIFY(b->setValue("BaseBoardVersion", "BB-KTA-03"));
+        QVERIFY(b->setValue("SystemSKU", "SKU-Q-77"));
+        QVERIFY(b->setValue("ECFirmwareMajorRelease", "2"));
+        QVERIFY(b->setValue("ECFirmwareMinorRelease", "10"));
         if (!version.isEmpty())
             setSetting(L"DEV_INFO", L"VERSION", version.toStdWString().c_str());
         if (!hardType.isEmpty())
@@ -103,7 +103,7 @@ private slots:
     void aMissingFirmwareValueShowsEmpty()
     {
         auto b = board("KTA");
-        QVERIFY(b->unsetValue("BIOSVersion").ok());
+        QVERIFY(b->unsetValue("BIOSVersion"));
         GU_DevInfoDlg page;
         runPage(page, [&] { QCOMPARE(page.ItemText(GU_DevInfoDlg::kBiosValueId), QString()); });
     }
