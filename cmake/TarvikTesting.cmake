@@ -74,6 +74,7 @@ function(tarvik_add_fuzz name)
   endif()
   add_test(NAME ${name} COMMAND ${exe} ${args})
   set_tests_properties(${name} PROPERTIES LABELS "${F_LABEL}" TIMEOUT 60)
+endfunction()
 
 # tarvik_add_qtest(<name> LABEL <folder> SOURCES ... [LIBS ...]): one Qt Test executable (a
 # tst_<Class>.cpp using TARVIK_QTEST_MAIN) on offscreen windows, a fresh virtual board and a private
