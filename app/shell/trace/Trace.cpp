@@ -3,6 +3,7 @@
 #include "Platform.h"
 #include "TextConvert.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cwchar>
@@ -19,8 +20,10 @@ namespace {
 
 // A listener that has stopped reading must not freeze the interface: its queue holds only a few
 // datagrams (net.unix.max_dgram_qlen, 10 by default), so a full queue is waited on this long and
-// then the line goes to stderr instead.
+// then the line goes to stderr instead. Until the listener takes a line again, later lines do not
+// wait at all.
 constexpr int kFullQueueWaitMs = 50;
+std::atomic<bool> g_listenerStuck{false};
 // Formatting retries with doubled buffers up to this size to learn the full text before cutting.
 constexpr std::size_t kMaxFormatChars = 1u << 20;
 
@@ -48,13 +51,18 @@ bool sendToListener(const std::string& bytes)
     path.copy(addr.sun_path, path.size());
     const auto len = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() + 1);
     for (int attempt = 0; attempt < 2; ++attempt) {
-        if (sendto(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&addr), len) >= 0)
+        if (sendto(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&addr), len) >= 0) {
+            g_listenerStuck = false;
             return true;
+        }
         if (errno != EAGAIN && errno != EWOULDBLOCK)
             return false; // no listener (ENOENT, ECONNREFUSED) or a line too long for a datagram
-        pollfd p{fd, POLLOUT, 0};
-        poll(&p, 1, kFullQueueWaitMs);
+        if (g_listenerStuck)
+            return false;
+        // An unconnected datagram socket cannot wait for one receiver's room; a short sleep can.
+        poll(nullptr, 0, kFullQueueWaitMs);
     }
+    g_listenerStuck = true;
     return false;
 }
 
