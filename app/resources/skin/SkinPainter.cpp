@@ -250,10 +250,9 @@ void drawWideTile(QPainter& p, const Picture& pic)
     const double x = iconBox.right() + 18;
     const double w = r.right() - x - 12;
     if (pic.detail.isEmpty()) {
-        // The UPS tile: the page writes the charge at picture (150, 50), so the name sits above it.
-        constexpr double kValueX = 150;
-        text(p, QRectF(kValueX, r.top() + 8, r.right() - kValueX - 12, 32), pic.text, kCaptionSize, true, look.text,
-             Qt::AlignLeft | Qt::AlignVCenter);
+        // The UPS tile: the page writes the charge below the name (picture y 50 on), so the name
+        // keeps to the top.
+        text(p, QRectF(x, r.top() + 8, w, 32), pic.text, kCaptionSize, true, look.text, Qt::AlignLeft | Qt::AlignVCenter);
         return;
     }
     text(p, QRectF(x, r.top() + 12, w, 32), pic.text, kCaptionSize, true, look.text, Qt::AlignLeft | Qt::AlignVCenter);
