@@ -48,6 +48,7 @@ constexpr const wchar_t* kSectionTitles[] = {L"DeviceInfomation", L"VehicleStatu
                                              L"LocationStatus", L"SystemSetting"};
 
 bool g_portrait = false;
+CGX58_UtilityDlg* g_mainDlg = nullptr;
 
 // A section whose page is not built yet looks unavailable: the tile greyed and dimmed, while the
 // part of its picture that shows the page behind it (within a few levels) is left as it is.
@@ -90,9 +91,17 @@ CGX58_UtilityDlg::CGX58_UtilityDlg(QWidget* parent) : CPageDlg(L"CGX58_UtilityDl
     SetFillWhite(false); // the home screen paints its picture straight over the window
     setWindowIcon(QIcon(SkinStore::Load(QStringLiteral("IDR_MAINFRAME"))));
     Portrait();
+    g_mainDlg = this;
 }
 
-CGX58_UtilityDlg::~CGX58_UtilityDlg() { DestroyWindow(); }
+CGX58_UtilityDlg::~CGX58_UtilityDlg()
+{
+    DestroyWindow();
+    if (g_mainDlg == this)
+        g_mainDlg = nullptr;
+}
+
+CGX58_UtilityDlg* CGX58_UtilityDlg::Current() { return g_mainDlg; }
 
 bool CGX58_UtilityDlg::Portrait()
 {

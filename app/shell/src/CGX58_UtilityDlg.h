@@ -36,6 +36,9 @@ public:
     CPageDlg* SectionPage(int commandId) const;
     bool IsRunningPage() const;
 
+    // The home screen that exists now, or null (the tray window and pages reach it through this).
+    static CGX58_UtilityDlg* Current();
+
     // The portrait flag of the home screen: 1 when the screen is taller than wide, 0 when wider,
     // unchanged when square.
     static bool Portrait();
