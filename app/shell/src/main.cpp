@@ -4,6 +4,7 @@
 #include "AppPaths.h"
 #include "CGX58_UtilityDlg.h"
 #include "Idovan.h"
+#include "PrivateProfile.h"
 #include "TemplateCopy.h"
 #include "Trace.h"
 
@@ -12,6 +13,7 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    tarvik::setPrivateProfileTrace([](const std::wstring& line) { TraceMessage(L"%s", line.c_str()); });
     TraceDebug(L"\nApp Starting...");
     CIdovan idovan;
     CopyTemplates(AppDataPaths(), idovan.vDI_ModelType(), [](const std::wstring& line) { TraceDebug(L"%s", line.c_str()); });

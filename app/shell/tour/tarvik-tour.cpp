@@ -193,6 +193,7 @@ int main(int argc, char** argv)
         return 2;
     }
     QDir().mkpath(args[1]);
+    tarvik::setPrivateProfileTrace([](const std::wstring& line) { TraceMessage(L"%s", line.c_str()); });
     NoLaunch noLaunch;
     overrideProcessLauncher(&noLaunch);
     prepareSettings(args[2]);
