@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QScreen>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -68,8 +69,9 @@ QPixmap greyed(const QPixmap& picture, const QImage& behind, QPoint at)
             const int bx = at.x() + x;
             if (under && bx >= 0 && bx < behind.width() && near(line[x], under[bx]))
                 continue;
+            // The skin's greyed colours: a slate-blue grey, darker than any live tile.
             const int grey = qGray(line[x]) * 45 / 100 + 22;
-            line[x] = qRgb(grey, grey + 2, grey + 6);
+            line[x] = qRgb(grey * 90 / 100, grey, std::min(255, grey * 118 / 100));
         }
     }
     return QPixmap::fromImage(image);

@@ -10,11 +10,11 @@
 
 void ForceForeground(QWidget* window)
 {
-    if (!window)
+    // Every paint asks for this; a window already in front is left alone, so asking costs nothing.
+    if (!window || window->isActiveWindow())
         return;
     window->raise();
-    if (!window->isActiveWindow())
-        window->activateWindow();
+    window->activateWindow();
 }
 
 bool OpenInBrowser(const std::wstring& address)
