@@ -146,7 +146,8 @@ private slots:
         CGX58_UtilityDlg home;
         home.SetTopRetryPeriod(2);
         home.CreateModeless();
-        QTest::qWait(80); // far more than `ticks` periods
+        QTRY_COMPARE(home.TopRetryCount(), ticks);
+        QTest::qWait(40); // twenty more periods: the count stays at the maximum
         QCOMPARE(home.TopRetryCount(), ticks);
         const QStringList lines = capture.lines().filter("CGX58_UtilityDlg::OnTimer()");
         QCOMPARE(lines.size(), ticks);
