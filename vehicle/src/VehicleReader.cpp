@@ -1,0 +1,104 @@
+#include "VehicleReader.h"
+
+#include "AnswerFields.h"
+#include "Stn1110Exchange.h"
+#include "TraceSink.h"
+
+#include <cstdio>
+
+namespace tarvik::vehicle {
+
+VehicleReader::VehicleReader(Stn1110Exchange& exchange, TraceSink& trace) : exchange_(exchange), trace_(trace) {}
+
+bool VehicleReader::initialise()
+{
+    for (std::string_view command : kInitCommands) {
+        if (!exchange_.promptExchange(command))
+            return false;
+    }
+    return true;
+}
+
+void VehicleReader::stopMonitoring()
+{
+    // Its result does not matter: the next command's exchange starts from whatever state the
+    // chip is in.
+    exchange_.promptExchange(kStopCommand);
+}
+
+std::optional<std::string> VehicleReader::fetchLine(const ValueSpec& spec)
+{
+    std::optional<std::string> line = exchange_.answerExchange(spec.command);
+    if (!line) {
+        stopMonitoring();
+        const std::string_view name = spec.command.substr(0, spec.command.size() - 1);
+        trace_.write("Cmd " + std::string(name) + " failed!\n");
+        return std::nullopt;
+    }
+    trace_.write(*line);
+    return line;
+}
+
+long VehicleReader::extract(const std::string& line, int first, int last)
+{
+    const ExtractedValue value = extractFields(line, first, last);
+    trace_.write("value: " + value.text + "\n");
+    return value.raw;
+}
+
+std::optional<int> VehicleReader::readText(VehicleValue value)
+{
+    const ValueSpec& spec = valueSpec(value);
+    if (spec.conversion != Conversion::TruncatedText)
+        return std::nullopt;
+    const auto line = fetchLine(spec);
+    if (!line)
+        return std::nullopt;
+    const long raw = extract(*line, spec.first, spec.last);
+    stopMonitoring();
+    return truncatedText(raw, spec.factor);
+}
+
+std::optional<long> VehicleReader::readLong(VehicleValue value)
+{
+    const ValueSpec& spec = valueSpec(value);
+    if (spec.conversion != Conversion::TruncatedLong)
+        return std::nullopt;
+    const auto line = fetchLine(spec);
+    if (!line)
+        return std::nullopt;
+    const long raw = extract(*line, spec.first, spec.last);
+    stopMonitoring();
+    const long result = truncatedLong(raw, spec.factor);
+    if (value == VehicleValue::FuelUsed) {
+        char text[64];
+        std::snprintf(text, sizeof text, "[%ld][%ld]\n", raw, result);
+        trace_.write(text);
+    }
+    return result;
+}
+
+std::optional<float> VehicleReader::readTripIdleHours()
+{
+    const ValueSpec& spec = valueSpec(VehicleValue::TripIdleTime);
+    const auto line = fetchLine(spec);
+    if (!line)
+        return std::nullopt;
+    const long raw = extract(*line, spec.first, spec.last);
+    stopMonitoring();
+    return hours(raw, spec.factor);
+}
+
+std::optional<Temperatures> VehicleReader::readTemperatures()
+{
+    const ValueSpec& spec = valueSpec(VehicleValue::CoolantAndFuelTemperature);
+    const auto line = fetchLine(spec);
+    if (!line)
+        return std::nullopt;
+    const long coolant = extract(*line, spec.first, spec.last);
+    const long fuel = extract(*line, kFuelTemperatureField, kFuelTemperatureField);
+    stopMonitoring();
+    return Temperatures{coolant - kTemperatureOffset, fuel - kTemperatureOffset};
+}
+
+} // namespace tarvik::vehicle
