@@ -4,6 +4,7 @@
 #include "PowerBoard.h"
 #include "WirelessBoard.h"
 #include "gps/GpsReceiverSettings.h"
+#include "j1939/VehicleSettings.h"
 
 #include <algorithm>
 #include <charconv>
@@ -203,6 +204,7 @@ std::string profileText(const Preset& p, const std::string& powerBoard)
     t += "ports = STN1110 J1939 Interpreter (COM5)\n";
     t += "modem = Sierra Wireless WWAN Modem; COM7\n";
     t += gps::gpsProfileText();
+    t += j1939::vehicleProfileText();
     return t;
 }
 
@@ -249,6 +251,18 @@ const std::vector<ProfileValue>& profileValueNames()
         {"gps", "GPSAltitude", "GPS altitude in metres above mean sea level", gps::GpsReceiverSettings::checkAltitude},
         {"gps", "GPSSpeed", "speed round the GPS route's 200 m circle in km/h (0: stand still)", gps::GpsReceiverSettings::checkSpeed},
         {"gps", "GPSSatellites", "GPS satellites in use while there is a fix (0-24)", gps::GpsReceiverSettings::checkSatellites},
+        {"vehicle", "EngineSpeed", "engine speed in rpm (J1939 EEC1)", j1939::checkEngineSpeed},
+        {"vehicle", "VehicleSpeed", "road speed in km/h (J1939 CCVS)", j1939::checkRoadSpeed},
+        {"vehicle", "TachographSpeed", "tachograph speed in km/h, or road to follow VehicleSpeed (TCO1)", j1939::checkTachographSpeed},
+        {"vehicle", "Odometer", "total distance in km; grows with the road speed (VD)", j1939::checkDistance},
+        {"vehicle", "TripDistance", "trip distance in km; grows with the road speed (VD)", j1939::checkDistance},
+        {"vehicle", "FuelUsed", "total fuel used in litres; grows while the engine runs (LFC)", j1939::checkFuel},
+        {"vehicle", "BatteryVoltage", "vehicle battery in volts (VEP1, ATRV)", j1939::checkBatteryVoltage},
+        {"vehicle", "TripIdleTime", "trip idle time in hours; grows while idling (TTI2)", j1939::checkHours},
+        {"vehicle", "CoolantTemperature", "engine coolant in degrees Celsius (ET1)", j1939::checkVehicleTemperature},
+        {"vehicle", "FuelTemperature", "fuel in degrees Celsius (ET1)", j1939::checkVehicleTemperature},
+        {"vehicle", "DriveCycle", "1: speeds follow a repeating two-minute drive cycle", j1939::checkDriveCycle},
+        {"vehicle", "J1939BroadcastDivisor", "divides every J1939 broadcast period (1 = real rates)", j1939::checkBroadcastDivisor},
     };
     return names;
 }
@@ -270,6 +284,10 @@ const std::vector<FaultInfo>& faultCatalog()
         {gps::kFaultSilent, "", "the GPS receiver is powered but sends nothing", noArg},
         {gps::kFaultGarbage, "", "the GPS receiver sends noise with sentence starts that never complete", noArg},
         {gps::kFaultNoFix, "", "the GPS receiver searches: quality 0 and empty position fields", noArg},
+        {j1939::kFaultSilent, "", "the J1939 interpreter takes commands but sends nothing", noArg},
+        {j1939::kFaultNoPrompt, "", "the J1939 interpreter never sends its '>' prompt", noArg},
+        {j1939::kFaultGarbage, "", "the J1939 interpreter sends noise (0x80-0xFF) for every byte", noArg},
+        {j1939::kFaultStatus, "TEXT", "ATMP prints this status line (NO DATA, CAN ERROR, ...) instead of data", j1939::checkStatusLine},
     };
     return faults;
 }

@@ -1,5 +1,6 @@
 // tarvik-board: creates, inspects, changes and serves a virtual board.
 #include "GpsCommands.h"
+#include "J1939Commands.h"
 #include "Platform.h"
 #include "ToolCommands.h"
 
@@ -28,7 +29,8 @@ std::vector<const Command*> allCommands()
 std::vector<Service> allServices()
 {
     std::vector<Service> all;
-    for (const std::vector<Service>* list : std::initializer_list<const std::vector<Service>*>{&sensorServices(), &gpsServices()})
+    for (const std::vector<Service>* list :
+         std::initializer_list<const std::vector<Service>*>{&sensorServices(), &gpsServices(), &j1939Services()})
         all.insert(all.end(), list->begin(), list->end());
     return all;
 }
@@ -37,7 +39,7 @@ std::vector<ShowSection> allShowSections()
 {
     std::vector<ShowSection> all;
     for (const auto* list : {&coreShowSections(), &powerShowSections(), &sensorShowSections(), &wirelessShowSections(),
-                             &gpsShowSections()})
+                             &gpsShowSections(), &j1939ShowSections()})
         all.insert(all.end(), list->begin(), list->end());
     return all;
 }
