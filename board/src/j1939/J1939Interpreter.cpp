@@ -101,7 +101,7 @@ bool serveJ1939Interpreter(Board& board, const std::atomic<bool>& stop, std::str
         return false;
 
     ModelSource source(**model);
-    Stn1110Simulator chip(source);
+    Stn1110Simulator chip(source, static_cast<std::uint64_t>(VehicleModel::monotonicNs()));
     std::string pending; // printed by the chip, not yet carried by the line
     std::int64_t lineFreeUs = 0;
     while (!stop.load()) {

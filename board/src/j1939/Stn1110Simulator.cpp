@@ -13,8 +13,6 @@ namespace {
 constexpr char kCr = '\r';
 constexpr char kPrompt = '>';
 constexpr std::int64_t kUsPerMs = 1000;
-// Groups start their periods a little apart, as separate controllers on one bus do.
-constexpr std::int64_t kPhaseStepUs = 1700;
 // A receiver at the wrong baud rate mostly sees bytes with the top bit set; noise never contains
 // a line end or the prompt, so the host can only run into its time limits.
 constexpr unsigned kNoiseBase = 0x80;
@@ -36,7 +34,10 @@ bool isOneOf(char c, std::string_view set) { return set.find(c) != std::string_v
 
 } // namespace
 
-Stn1110Simulator::Stn1110Simulator(VehicleSource& vehicle) : vehicle_(vehicle) {}
+Stn1110Simulator::Stn1110Simulator(VehicleSource& vehicle, std::uint64_t phaseSeed)
+    : vehicle_(vehicle), phaseSeed_(phaseSeed)
+{
+}
 
 void Stn1110Simulator::setBroadcastDivisor(int divisor) { divisor_ = divisor < 1 ? 1 : divisor; }
 
@@ -48,9 +49,12 @@ std::int64_t Stn1110Simulator::periodUs(const ParameterGroup& g) const
 
 std::int64_t Stn1110Simulator::phaseUs(const ParameterGroup& g) const
 {
-    const auto groups = parameterGroups();
-    const std::int64_t index = &g - groups.data();
-    return index * kPhaseStepUs / divisor_ % periodUs(g);
+    // splitmix64 of the seed and the PGN: a fixed, unrelated point in the period for each group.
+    std::uint64_t z = phaseSeed_ + 0x9E3779B97F4A7C15ull * (g.pgn + 1);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    z ^= z >> 31;
+    return static_cast<std::int64_t>(z % static_cast<std::uint64_t>(periodUs(g)));
 }
 
 std::optional<std::int64_t> Stn1110Simulator::nextDueUs() const

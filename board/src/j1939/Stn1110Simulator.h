@@ -43,7 +43,9 @@ public:
     // ELM327 keeps this many characters of a command line; longer lines are answered "?".
     static constexpr std::size_t kMaxCommandLength = 64;
 
-    explicit Stn1110Simulator(VehicleSource& vehicle);
+    // The seed places each group's broadcasts within its period, as the controllers of a real bus
+    // started at unrelated moments.
+    explicit Stn1110Simulator(VehicleSource& vehicle, std::uint64_t phaseSeed = 0);
 
     // Bytes from the host at time nowUs; returns the bytes the chip sends in reply.
     std::string receive(std::string_view bytes, std::int64_t nowUs, const InterpreterFaults& faults);
@@ -80,6 +82,7 @@ private:
     std::string filter(std::string out, const InterpreterFaults& faults);
 
     VehicleSource& vehicle_;
+    std::uint64_t phaseSeed_;
     Settings settings_;
     std::string line_;
     bool lineTooLong_ = false;
