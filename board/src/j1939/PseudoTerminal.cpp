@@ -1,5 +1,7 @@
 #include "PseudoTerminal.h"
 
+#include "TerminalSpeed.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -13,16 +15,6 @@ namespace tarvik::board::j1939 {
 namespace {
 
 std::string why(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
-
-struct BaudRow {
-    speed_t code;
-    unsigned baud;
-};
-constexpr BaudRow kBauds[] = {
-    {B1200, 1200},     {B2400, 2400},     {B4800, 4800},     {B9600, 9600},     {B19200, 19200},
-    {B38400, 38400},   {B57600, 57600},   {B115200, 115200}, {B230400, 230400}, {B460800, 460800},
-    {B500000, 500000}, {B921600, 921600}, {B1000000, 1000000},
-};
 
 } // namespace
 
@@ -90,15 +82,8 @@ bool PseudoTerminal::link(const std::string& linkPath, std::string& error)
 
 unsigned PseudoTerminal::baud() const
 {
-    termios t{};
-    if (tcgetattr(master_, &t) != 0)
-        return 0;
-    const speed_t code = cfgetospeed(&t);
-    for (const BaudRow& row : kBauds) {
-        if (row.code == code)
-            return row.baud;
-    }
-    return 0;
+    // The master reports the settings of the device end, which the host sets.
+    return terminalBaud(master_);
 }
 
 } // namespace tarvik::board::j1939

@@ -22,7 +22,7 @@ public:
 
     int masterFd() const { return master_; }
     const std::string& devicePath() const { return devicePath_; }
-    // The baud rate the host set on its end (0 when it is not one of the standard rates).
+    // The baud rate the host set on its end (0 when it cannot be read).
     unsigned baud() const;
 
 private:
