@@ -42,8 +42,9 @@ public:
     // Milliseconds the SMS code store takes to initialise: [power] SmsStoreInitMs, else 2000.
     unsigned smsStoreInitMs() const;
 
-    // The vehicle's battery voltage as the power controller measures it on its supply input.
-    std::int32_t vehicleBatteryMillivolts() const;
+    // The vehicle's battery voltage as the power controller measures it on its supply input: the
+    // simulated vehicle's (VehicleModel); nothing when the vehicle cannot be read.
+    std::optional<std::int32_t> vehicleBatteryMillivolts() const;
 
     // The emergency key: latches the emergency event (until the library resets it) and counts it.
     void pressEmergencyKey();

@@ -37,6 +37,9 @@ class TARVIK_BOARD_EXPORT VehicleModel {
 public:
     // Opens the vehicle of a board, creating its state file when missing.
     static Result<std::unique_ptr<VehicleModel>> open(const std::string& boardDir);
+    // Lets the counters start again from the profile at the next look, in place, so that processes
+    // using the vehicle see it; removes a damaged file. For `create`, which holds the board's lock.
+    static void resetIfPresent(const std::string& boardDir);
     ~VehicleModel();
     VehicleModel(const VehicleModel&) = delete;
     VehicleModel& operator=(const VehicleModel&) = delete;

@@ -4,6 +4,7 @@
 #include "PowerBoard.h"
 #include "WirelessBoard.h"
 #include "gps/GpsReceiverSettings.h"
+#include "VehicleModel.h"
 #include "j1939/VehicleSettings.h"
 
 #include <algorithm>
@@ -384,6 +385,7 @@ Result<std::unique_ptr<Board>> Board::create(const std::string& dir, const std::
     PowerBoard::resetIfPresent(dir);
     if (Status wireless = WirelessBoard::reset(dir); !wireless)
         return R::failure(wireless.error());
+    VehicleModel::resetIfPresent(dir);
     std::unique_ptr<Board> board(new Board(dir, std::move(*memory)));
     if (Status applied = board->applyProfileToMemory(); !applied)
         return R::failure(applied.error());

@@ -2,6 +2,7 @@
 
 #include "Board.h"
 #include "BoardProfile.h"
+#include "VehicleModel.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -16,10 +17,6 @@ namespace tarvik::board {
 namespace {
 
 constexpr unsigned kDefaultSmsStoreInitMs = 2000;
-
-// Until the board simulates the vehicle's J1939 bus, the supply input reads a 24 V truck battery
-// while the alternator charges it.
-constexpr std::int32_t kVehicleBatteryMillivolts = 27600;
 
 // The factory's thresholds per nominal input, volts: start-up, shut-down.
 constexpr float kFactoryStartup[kNominalCount] = {12.0f, 24.0f, 36.0f, 47.5f};
@@ -172,9 +169,14 @@ unsigned PowerBoard::smsStoreInitMs() const
     return static_cast<unsigned>(ms);
 }
 
-// The single place the vehicle's battery voltage comes from: the J1939 vehicle simulation will
-// feed it here once the board has one.
-std::int32_t PowerBoard::vehicleBatteryMillivolts() const { return kVehicleBatteryMillivolts; }
+// The power input and the J1939 interpreter see one battery: the simulated vehicle's.
+std::optional<std::int32_t> PowerBoard::vehicleBatteryMillivolts() const
+{
+    auto mv = board::vehicleBatteryMillivolts(dir_);
+    if (!mv)
+        return std::nullopt;
+    return *mv;
+}
 
 void PowerBoard::pressEmergencyKey()
 {

@@ -1,6 +1,7 @@
 // The simulated vehicle: its physics, and the shared model the interpreter, `show` and the power
 // library's stand-in read.
 #include "Board.h"
+#include "PowerBoard.h"
 #include "TestSupport.h"
 #include "VehicleDynamics.h"
 #include "VehicleModel.h"
@@ -198,6 +199,24 @@ TEST_F(Vehicle, DriveCycleMovesTheSpeeds)
     EXPECT_DOUBLE_EQ(cruising.roadSpeedKmh, 80);
     EXPECT_DOUBLE_EQ(cruising.tachographSpeedKmh, 80);
     EXPECT_DOUBLE_EQ(cruising.engineSpeedRpm, 1540);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Vehicle, CreateStartsTheCountersAgainAndThePowerInputSeesTheSameBattery)
+{
+    at(1000);
+    EXPECT_DOUBLE_EQ(at(1000 + kHour).odometerKm, 123536.5);
+    ASSERT_TRUE(Board::create(dir.path(), "KTA"));
+    EXPECT_DOUBLE_EQ(at(1000 + 2 * kHour).odometerKm, 123456.5);
+
+    auto power = PowerBoard::open(dir.path());
+    ASSERT_TRUE(power) << power.error();
+    EXPECT_EQ((*power)->vehicleBatteryMillivolts(), 27600);
+    ASSERT_TRUE(board->setValue("BatteryVoltage", "12.6"));
+    EXPECT_EQ((*power)->vehicleBatteryMillivolts(), 12600);
 }
 
 } // namespace

@@ -156,8 +156,9 @@ void showPower(Board& board, std::ostream& out)
     row("SmsCode", code.empty() ? "(none)" : code, "SMS wake code");
     const auto high = p.highVoltagePowerBoard();
     row("PowerBoard", high ? (*high ? "high" : "low") : "(unknown)", "RQ63 power board, from the profile");
-    row("VehicleBattery", std::to_string(p.vehicleBatteryMillivolts()) + " mV",
-        "fixed until the board simulates the vehicle");
+    const auto battery = p.vehicleBatteryMillivolts();
+    row("VehicleBattery", battery ? std::to_string(*battery) + " mV" : "(unreadable)",
+        "the vehicle's BatteryVoltage");
     out << "  Watchdog expiries forced: " << s.watchdogExpiries;
     if (s.watchdogExpiries)
         out << ", last " << utcTime(s.lastWatchdogExpiry);

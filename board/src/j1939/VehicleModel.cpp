@@ -79,6 +79,20 @@ Result<std::unique_ptr<VehicleModel>> VehicleModel::open(const std::string& boar
     return std::unique_ptr<VehicleModel>(new VehicleModel(boardDir, std::move(*state)));
 }
 
+void VehicleModel::resetIfPresent(const std::string& boardDir)
+{
+    const std::string path = boardDir + "/" + VehicleState::kFileName;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return;
+    auto state = MappedState<VehicleState>::open(boardDir);
+    if (!state) {
+        unlink(path.c_str());
+        return;
+    }
+    (*state)->locked([](VehicleState& s) { s.started = 0; });
+}
+
 std::int64_t VehicleModel::monotonicNs()
 {
     timespec now{};
