@@ -128,6 +128,12 @@ TEST_F(Chip, BroadcastDivisorShortensEveryPeriod)
     EXPECT_LE(first, 50 * kMs);
     chip.tick(first, faults);
     EXPECT_EQ(*chip.nextDueUs(), first + 50 * kMs);
+    // Engine speed comes every 10 ms, not every millisecond.
+    send("\r");
+    send("ATMP00F004\r", 0);
+    const std::int64_t engine = *chip.nextDueUs();
+    chip.tick(engine, faults);
+    EXPECT_EQ(*chip.nextDueUs(), engine + 10 * kMs);
 }
 
 TEST_F(Chip, BufferFullEndsMonitoring)

@@ -3,6 +3,7 @@
 #include "J1939Groups.h"
 #include "VehicleModel.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -13,6 +14,10 @@ namespace {
 constexpr char kCr = '\r';
 constexpr char kPrompt = '>';
 constexpr std::int64_t kUsPerMs = 1000;
+// The broadcast divisor speeds tests up, but no faster than this: engine speed every millisecond
+// would be more than a 115200-baud line carries, and the chip would end monitoring with
+// "BUFFER FULL" before a busy host had taken its line.
+constexpr std::int64_t kMinDividedPeriodUs = 10 * kUsPerMs;
 // A receiver at the wrong baud rate mostly sees bytes with the top bit set; noise never contains
 // a line end or the prompt, so the host can only run into its time limits.
 constexpr unsigned kNoiseBase = 0x80;
@@ -43,8 +48,8 @@ void Stn1110Simulator::setBroadcastDivisor(int divisor) { divisor_ = divisor < 1
 
 std::int64_t Stn1110Simulator::periodUs(const ParameterGroup& g) const
 {
-    const std::int64_t us = static_cast<std::int64_t>(g.periodMs) * kUsPerMs / divisor_;
-    return us < 1 ? 1 : us;
+    const std::int64_t real = static_cast<std::int64_t>(g.periodMs) * kUsPerMs;
+    return std::max(real / divisor_, std::min(real, kMinDividedPeriodUs));
 }
 
 std::int64_t Stn1110Simulator::phaseUs(const ParameterGroup& g) const

@@ -58,7 +58,7 @@ public:
     std::optional<std::int64_t> nextDueUs() const;
     bool monitoring() const { return monitored_ != nullptr; }
 
-    // Divides every broadcast period (1 = as on a real bus).
+    // Divides every broadcast period (1 = as on a real bus), down to 10 ms at the shortest.
     void setBroadcastDivisor(int divisor);
 
 private:
