@@ -16,7 +16,6 @@ namespace tarvik::board {
 
 // File names inside a board directory.
 inline constexpr const char* kProfileFile = "profile.ini";
-inline constexpr const char* kLockFile = ".lock";
 
 // The models a board can be created as (presets). "OTHER" carries a BIOS string that matches none.
 TARVIK_BOARD_EXPORT const std::vector<std::string>& presetModels();

@@ -13,6 +13,21 @@
 
 namespace tarvik::board {
 
+// The board folder's lock file: held while files of the board are made or replaced, so that two
+// processes opening a fresh board never each make their own copy of a file.
+inline constexpr const char* kLockFile = ".lock";
+
+class TARVIK_BOARD_EXPORT BoardDirectoryLock {
+public:
+    explicit BoardDirectoryLock(const std::string& dir);
+    ~BoardDirectoryLock();
+    BoardDirectoryLock(const BoardDirectoryLock&) = delete;
+    BoardDirectoryLock& operator=(const BoardDirectoryLock&) = delete;
+
+private:
+    int fd_;
+};
+
 // A file of the board directory mapped into memory and shared by every process that uses the
 // board. The file starts with a small header (magic, version, size); a file whose header does not
 // match is reported as damaged, never trusted.
@@ -36,6 +51,7 @@ public:
                                                       std::uint32_t version, std::size_t payloadSize);
     ~MappedFile();
     MappedFile(const MappedFile&) = delete;
+    static bool exists(const std::string& path);
     MappedFile& operator=(const MappedFile&) = delete;
 
     void lock();
@@ -70,6 +86,25 @@ public:
                                        sizeof(State)));
     }
 
+    // Opens the file, or makes it with init(State&) applied when there is none yet (a board made
+    // before this state existed, or a cleared runtime folder). A file that exists but cannot be
+    // used is an error, never silently replaced.
+    template <class Init>
+    static Result<std::unique_ptr<MappedState>> openOrCreate(const std::string& dir, Init&& init)
+    {
+        auto state = open(dir);
+        if (state || fileExists(dir + "/" + State::kFileName))
+            return state;
+        BoardDirectoryLock lock(dir);
+        state = open(dir); // another process may have made it meanwhile
+        if (state)
+            return state;
+        state = create(dir);
+        if (state)
+            (*state)->locked(init);
+        return state;
+    }
+
     // Runs fn(State&) with the state locked; returns what fn returns.
     template <class Fn>
     decltype(auto) locked(Fn&& fn)
@@ -87,6 +122,8 @@ public:
 
 private:
     explicit MappedState(std::unique_ptr<MappedFile> file) : file_(std::move(file)) {}
+
+    static bool fileExists(const std::string& path) { return MappedFile::exists(path); }
 
     static Result<std::unique_ptr<MappedState>> wrap(Result<std::unique_ptr<MappedFile>> file)
     {

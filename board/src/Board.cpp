@@ -134,28 +134,6 @@ std::string countOrAlways(const std::string& v)
     return n && *n > 0 && *n < 1000000 ? "" : "expected a count or 'always'";
 }
 
-class DirLock {
-public:
-    explicit DirLock(const std::string& dir)
-        : fd_(::open((dir + "/" + kLockFile).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
-    {
-        if (fd_ >= 0) {
-            while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-            }
-        }
-    }
-    ~DirLock()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    DirLock(const DirLock&) = delete;
-    DirLock& operator=(const DirLock&) = delete;
-
-private:
-    int fd_;
-};
-
 void setBit(std::uint8_t& byte, std::uint8_t mask, bool on)
 {
     byte = on ? static_cast<std::uint8_t>(byte | mask) : static_cast<std::uint8_t>(byte & ~mask);
@@ -367,7 +345,7 @@ Result<std::unique_ptr<Board>> Board::create(const std::string& dir, const std::
     if (Status made = makeDirectories(dir); !made)
         return R::failure(made.error());
 
-    DirLock lock(dir);
+    BoardDirectoryLock lock(dir);
     auto profile = BoardProfile::parse(profileText(*preset, powerBoard), dir + "/" + kProfileFile);
     if (Status saved = profile->save(dir + "/" + kProfileFile); !saved)
         return R::failure(saved.error());
@@ -404,7 +382,7 @@ Result<std::unique_ptr<Board>> Board::open(const std::string& dir)
         if (access(memPath.c_str(), F_OK) == 0)
             return R::failure(memory.error());
         // The runtime folder was cleared but the profile survived: power the board up afresh.
-        DirLock lock(dir);
+        BoardDirectoryLock lock(dir);
         memory = MappedState<BoardState>::open(dir);
         if (!memory) {
             memory = MappedState<BoardState>::create(dir);
@@ -426,7 +404,7 @@ Result<BoardProfile> Board::profile() const { return BoardProfile::load(dir_ + "
 
 Status Board::editProfile(const std::function<Status(BoardProfile&)>& edit)
 {
-    DirLock lock(dir_);
+    BoardDirectoryLock lock(dir_);
     auto profile = BoardProfile::load(dir_ + "/" + kProfileFile);
     if (!profile)
         return Status::failure(profile.error());

@@ -101,6 +101,23 @@ Result<std::unique_ptr<MappedFile>> MappedFile::create(const std::string& path, 
         new MappedFile(path, fd, static_cast<unsigned char*>(base), length));
 }
 
+bool MappedFile::exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+BoardDirectoryLock::BoardDirectoryLock(const std::string& dir)
+    : fd_(::open((dir + "/" + kLockFile).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
+{
+    if (fd_ >= 0) {
+        while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+}
+
+BoardDirectoryLock::~BoardDirectoryLock()
+{
+    if (fd_ >= 0)
+        close(fd_);
+}
+
 void MappedFile::lock()
 {
     mutex_.lock();

@@ -22,30 +22,6 @@ constexpr unsigned kDefaultSmsStoreInitMs = 2000;
 constexpr float kFactoryStartup[kNominalCount] = {12.0f, 24.0f, 36.0f, 47.5f};
 constexpr float kFactoryShutdown[kNominalCount] = {11.0f, 22.0f, 34.0f, 45.5f};
 
-// Holds the board directory's lock file, as Board does while it makes or opens files, so that two
-// processes opening a fresh board never each make their own state file.
-class DirectoryLock {
-public:
-    explicit DirectoryLock(const std::string& dir)
-        : fd_(::open((dir + "/" + kLockFile).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
-    {
-        if (fd_ >= 0) {
-            while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-            }
-        }
-    }
-    ~DirectoryLock()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    DirectoryLock(const DirectoryLock&) = delete;
-    DirectoryLock& operator=(const DirectoryLock&) = delete;
-
-private:
-    int fd_;
-};
-
 std::optional<std::string> profileValue(const std::string& dir, const char* section, const char* name)
 {
     auto profile = BoardProfile::load(dir + "/" + kProfileFile);
@@ -101,7 +77,7 @@ void PowerBoard::setFactoryValues(PowerState& s)
 Result<std::unique_ptr<PowerBoard>> PowerBoard::open(const std::string& dir)
 {
     using R = Result<std::unique_ptr<PowerBoard>>;
-    DirectoryLock lock(dir);
+    BoardDirectoryLock lock(dir);
     std::string note;
     auto memory = MappedState<PowerState>::open(dir);
     if (memory) {

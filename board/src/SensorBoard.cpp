@@ -28,44 +28,14 @@ double number(const BoardProfile& profile, const char* name, double fallback)
     return ec == std::errc() && ptr == end && std::isfinite(value) ? value : fallback;
 }
 
-// The board directory's lock file, held while the state file is made, so that two processes
-// opening a fresh board never both create it (the second rename would orphan the first's map).
-class DirectoryLock {
-public:
-    explicit DirectoryLock(const std::string& dir)
-        : fd_(::open((dir + "/" + kLockFile).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
-    {
-        if (fd_ >= 0) {
-            while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-            }
-        }
-    }
-    ~DirectoryLock()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    DirectoryLock(const DirectoryLock&) = delete;
-    DirectoryLock& operator=(const DirectoryLock&) = delete;
-
-private:
-    int fd_;
-};
-
 } // namespace
 
 Result<std::unique_ptr<SensorBoard>> SensorBoard::open(const std::string& dir)
 {
     using R = Result<std::unique_ptr<SensorBoard>>;
-    auto state = MappedState<SensorBoardState>::open(dir);
-    if (!state) {
-        DirectoryLock lock(dir);
-        state = MappedState<SensorBoardState>::open(dir);
-        if (!state)
-            state = MappedState<SensorBoardState>::create(dir);
-        if (!state)
-            return R::failure(state.error());
-    }
+    auto state = MappedState<SensorBoardState>::openOrCreate(dir, [](SensorBoardState&) {});
+    if (!state)
+        return R::failure(state.error());
     return std::unique_ptr<SensorBoard>(new SensorBoard(std::move(*state)));
 }
 

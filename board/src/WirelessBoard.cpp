@@ -34,28 +34,6 @@ constexpr std::uint8_t kWlanGuidHead[15] = {0x2E, 0x6C, 0x1A, 0x3F, 0x4D, 0x8B, 
                                             0x9C, 0x51, 0x00, 0x00, 0x00, 0x00, 0x00};
 constexpr const char* kMbnIdFormat = "{7D5C2B90-4E1F-4A3C-8B6D-%012X}";
 
-class DirectoryLock {
-public:
-    explicit DirectoryLock(const std::string& dir)
-        : fd_(::open((dir + "/" + kLockFile).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
-    {
-        if (fd_ >= 0) {
-            while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-            }
-        }
-    }
-    ~DirectoryLock()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    DirectoryLock(const DirectoryLock&) = delete;
-    DirectoryLock& operator=(const DirectoryLock&) = delete;
-
-private:
-    int fd_;
-};
-
 void factoryValues(WirelessState& s)
 {
     std::memset(&s, 0, sizeof s);
@@ -129,21 +107,9 @@ Status WirelessBoard::reset(const std::string& dir)
 Result<std::unique_ptr<WirelessBoard>> WirelessBoard::open(Board& board)
 {
     using R = Result<std::unique_ptr<WirelessBoard>>;
-    auto memory = MappedState<WirelessState>::open(board.dir());
-    if (!memory) {
-        const std::string path = board.dir() + "/" + WirelessState::kFileName;
-        if (access(path.c_str(), F_OK) == 0)
-            return R::failure(memory.error());
-        // A board made before it had wireless state, or whose runtime folder was cleared.
-        DirectoryLock lock(board.dir());
-        memory = MappedState<WirelessState>::open(board.dir());
-        if (!memory) {
-            memory = MappedState<WirelessState>::create(board.dir());
-            if (!memory)
-                return R::failure(memory.error());
-            (*memory)->locked(factoryValues);
-        }
-    }
+    auto memory = MappedState<WirelessState>::openOrCreate(board.dir(), factoryValues);
+    if (!memory)
+        return R::failure(memory.error());
     return std::unique_ptr<WirelessBoard>(new WirelessBoard(board, std::move(*memory)));
 }
 

@@ -26,29 +26,6 @@ namespace {
 constexpr double kNsPerSecond = 1e9;
 constexpr std::int64_t kNsPerSecondInt = 1000000000LL;
 
-// The board folder's lock (the same file Board takes), held while the state file is made.
-class FolderLock {
-public:
-    explicit FolderLock(const std::string& dir)
-        : fd_(::open((dir + "/" + kLockFile).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
-    {
-        if (fd_ >= 0) {
-            while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-            }
-        }
-    }
-    ~FolderLock()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-
-private:
-    int fd_;
-};
-
 } // namespace
 
 VehicleModel::VehicleModel(std::string boardDir, std::unique_ptr<MappedState<VehicleState>> state)
@@ -61,21 +38,9 @@ VehicleModel::~VehicleModel() = default;
 Result<std::unique_ptr<VehicleModel>> VehicleModel::open(const std::string& boardDir)
 {
     using R = Result<std::unique_ptr<VehicleModel>>;
-    const std::string path = boardDir + "/" + VehicleState::kFileName;
-    auto state = MappedState<VehicleState>::open(boardDir);
-    if (!state) {
-        struct stat st {};
-        if (::stat(path.c_str(), &st) == 0)
-            return R::failure(state.error());
-        // Made under the board's folder lock, so that two processes looking for the first time
-        // do not each make a file, one of them then keeping a vehicle nobody else sees.
-        FolderLock lock(boardDir);
-        state = MappedState<VehicleState>::open(boardDir);
-        if (!state)
-            state = MappedState<VehicleState>::create(boardDir);
-        if (!state)
-            return R::failure(state.error());
-    }
+    auto state = MappedState<VehicleState>::openOrCreate(boardDir, [](VehicleState&) {});
+    if (!state)
+        return R::failure(state.error());
     return std::unique_ptr<VehicleModel>(new VehicleModel(boardDir, std::move(*state)));
 }
 

@@ -15,7 +15,7 @@ struct SimMobileBroadband::Interface {
     bool hardwareRadioOn;
 };
 
-SimMobileBroadband::SimMobileBroadband(std::string boardDir) : boardDir_(std::move(boardDir)) {}
+SimMobileBroadband::SimMobileBroadband(std::string boardDir) : access_(std::move(boardDir), "mobile broadband") {}
 
 SimMobileBroadband::~SimMobileBroadband()
 {
@@ -26,29 +26,6 @@ SimMobileBroadband::~SimMobileBroadband()
     wake_.notify_all();
     if (worker_.joinable())
         worker_.join();
-}
-
-board::WirelessBoard* SimMobileBroadband::wireless()
-{
-    if (wireless_)
-        return wireless_.get();
-    auto board = board::Board::open(boardDir_);
-    std::string problem;
-    if (board) {
-        auto wireless = board::WirelessBoard::open(**board);
-        if (wireless) {
-            board_ = std::move(*board);
-            wireless_ = std::move(*wireless);
-            return wireless_.get();
-        }
-        problem = wireless.error();
-    } else {
-        problem = board.error();
-    }
-    if (!reportedFailure_)
-        std::fprintf(stderr, "mobile broadband: virtual board unusable: %s\n", problem.c_str());
-    reportedFailure_ = true;
-    return nullptr;
 }
 
 std::optional<SimMobileBroadband::Interface> SimMobileBroadband::find(const std::wstring& id)
@@ -109,7 +86,7 @@ std::optional<std::uint32_t> SimMobileBroadband::requestSoftwareRadio(const std:
     std::uint32_t requestId = 0;
     {
         std::lock_guard lock(boardMutex_);
-        requestId = wireless_->nextRequestId();
+        requestId = wireless()->nextRequestId();
     }
     {
         std::lock_guard lock(queueMutex_);
@@ -145,18 +122,18 @@ void SimMobileBroadband::carryOut(Request& request)
         std::lock_guard lock(boardMutex_);
         const std::string wanted = wideToUtf8(request.id);
         bool found = false;
-        for (const board::WirelessBoard::Mbn& m : wireless_->mbnInterfaces()) {
+        for (const board::WirelessBoard::Mbn& m : wireless()->mbnInterfaces()) {
             if (m.id != wanted)
                 continue;
             found = true;
             changed = m.softwareRadioOn != request.on;
-            if (!wireless_->setMbnSoftwareRadio(m.slot, request.on))
+            if (!wireless()->setMbnSoftwareRadio(m.slot, request.on))
                 status = kMbnStatusFailed;
         }
         // The modem went away (powered off) between the request and now.
         if (!found)
             status = kMbnStatusNotReady;
-        wireless_->requestCompleted();
+        wireless()->requestCompleted();
     }
     request.done(request.requestId, status, changed && status == kMbnStatusOk);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SimWirelessAccess.h"
+
 #include "MobileBroadband.h"
 
 #include <condition_variable>
@@ -41,16 +43,13 @@ private:
         RadioCompletion done;
     };
 
-    board::WirelessBoard* wireless();
+    board::WirelessBoard* wireless() { return access_.get(); }
     std::optional<Interface> find(const std::wstring& id);
     void work();
     void carryOut(Request& request);
 
-    std::string boardDir_;
     std::mutex boardMutex_;
-    std::unique_ptr<board::Board> board_;
-    std::unique_ptr<board::WirelessBoard> wireless_;
-    bool reportedFailure_ = false;
+    SimWirelessAccess access_;
 
     std::mutex queueMutex_;
     std::condition_variable wake_;

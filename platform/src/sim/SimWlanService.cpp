@@ -9,32 +9,9 @@
 
 namespace tarvik {
 
-SimWlanService::SimWlanService(std::string boardDir) : boardDir_(std::move(boardDir)) {}
+SimWlanService::SimWlanService(std::string boardDir) : access_(std::move(boardDir), "WLAN") {}
 
 SimWlanService::~SimWlanService() = default;
-
-board::WirelessBoard* SimWlanService::wireless()
-{
-    if (wireless_)
-        return wireless_.get();
-    auto board = board::Board::open(boardDir_);
-    std::string problem;
-    if (board) {
-        auto wireless = board::WirelessBoard::open(**board);
-        if (wireless) {
-            board_ = std::move(*board);
-            wireless_ = std::move(*wireless);
-            return wireless_.get();
-        }
-        problem = wireless.error();
-    } else {
-        problem = board.error();
-    }
-    if (!reportedFailure_)
-        std::fprintf(stderr, "WLAN: virtual board unusable: %s\n", problem.c_str());
-    reportedFailure_ = true;
-    return nullptr;
-}
 
 std::uint32_t SimWlanService::open()
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SimWirelessAccess.h"
+
 #include "WlanService.h"
 
 #include <memory>
@@ -27,13 +29,10 @@ public:
                                         std::uint32_t state) override;
 
 private:
-    board::WirelessBoard* wireless();
+    board::WirelessBoard* wireless() { return access_.get(); }
 
-    std::string boardDir_;
     std::mutex mutex_;
-    std::unique_ptr<board::Board> board_;
-    std::unique_ptr<board::WirelessBoard> wireless_;
-    bool reportedFailure_ = false;
+    SimWirelessAccess access_;
 };
 
 } // namespace tarvik
