@@ -192,16 +192,18 @@ TEST(LinuxPortIo, BytesAtThePortOffsetsOfTheDevice)
 
 TEST(RealSleeper, SleepsTheTimeAskedWithoutWholeMillisecondsMore)
 {
+    // The shortest of several waits: a loaded machine may wake any one of them late, but a sleeper
+    // that adds whole milliseconds of its own does so every time.
     RealSleeper sleeper;
     std::vector<double> took;
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 11; ++i) {
         const auto start = std::chrono::steady_clock::now();
         sleeper.sleepMs(3);
         took.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
     std::sort(took.begin(), took.end());
     EXPECT_GE(took.front(), 3.0);
-    EXPECT_LT(took[2], 4.0) << "median oversleeps by a whole millisecond";
+    EXPECT_LT(took.front(), 4.0);
 }
 
 TEST(TextConvert, RoundTripsAndReplacesInvalidBytes)
