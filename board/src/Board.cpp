@@ -2,6 +2,7 @@
 
 #include "EcSimulator.h"
 #include "PowerBoard.h"
+#include "SessionBoard.h"
 #include "WirelessBoard.h"
 #include "gps/GpsReceiverSettings.h"
 #include "VehicleModel.h"
@@ -267,6 +268,8 @@ const std::vector<FaultInfo>& faultCatalog()
         {j1939::kFaultNoPrompt, "", "the J1939 interpreter never sends its '>' prompt", noArg},
         {j1939::kFaultGarbage, "", "the J1939 interpreter sends noise (0x80-0xFF) for every byte", noArg},
         {j1939::kFaultStatus, "TEXT", "ATMP prints this status line (NO DATA, CAN ERROR, ...) instead of data", j1939::checkStatusLine},
+        {kFaultWakeTimerCreate, "", "the wake timer cannot be created (the program's suspend shows its message)", noArg},
+        {kFaultWakeTimerArm, "", "the wake timer cannot be armed (the program's suspend shows its message)", noArg},
     };
     return faults;
 }

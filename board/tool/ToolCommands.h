@@ -44,6 +44,8 @@ const std::vector<Command>& serveCommands();
 const std::vector<ShowSection>& coreShowSections();
 const std::vector<Command>& powerCommands();
 const std::vector<ShowSection>& powerShowSections();
+const std::vector<Command>& sessionCommands();
+const std::vector<ShowSection>& sessionShowSections();
 const std::vector<Command>& sensorCommands();
 const std::vector<ShowSection>& sensorShowSections();
 const std::vector<Service>& sensorServices();

@@ -17,7 +17,8 @@ std::vector<const Command*> allCommands()
 {
     std::vector<const Command*> all;
     for (const auto* list :
-         {&coreCommands(), &sensorCommands(), &serveCommands(), &powerCommands(), &wirelessCommands()}) {
+         {&coreCommands(), &sensorCommands(), &serveCommands(), &powerCommands(), &sessionCommands(),
+          &wirelessCommands()}) {
         for (const Command& c : *list)
             all.push_back(&c);
     }
@@ -38,8 +39,8 @@ std::vector<Service> allServices()
 std::vector<ShowSection> allShowSections()
 {
     std::vector<ShowSection> all;
-    for (const auto* list : {&coreShowSections(), &powerShowSections(), &sensorShowSections(), &wirelessShowSections(),
-                             &gpsShowSections(), &j1939ShowSections()})
+    for (const auto* list : {&coreShowSections(), &powerShowSections(), &sessionShowSections(), &sensorShowSections(),
+                             &wirelessShowSections(), &gpsShowSections(), &j1939ShowSections()})
         all.insert(all.end(), list->begin(), list->end());
     return all;
 }
