@@ -221,10 +221,22 @@ void CGX58_UtilityDlg::OpenSection(std::size_t index)
     m_pages[index] = section.make(this);
     QPointer<CGX58_UtilityDlg> self(this);
     CPageDlg* page = m_pages[index].get();
+    ++m_pageRuns;
     page->DoModal();
     // The home screen may have been destroyed while its page ran; then there is nothing left to do.
     if (!self)
         return;
+    --m_pageRuns;
+    if (m_deletePending && m_pageRuns == 0)
+        deleteLater();
+}
+
+void CGX58_UtilityDlg::DeleteWhenPagesReturn()
+{
+    if (m_pageRuns == 0)
+        deleteLater();
+    else
+        m_deletePending = true;
 }
 
 CPageDlg* CGX58_UtilityDlg::SectionPage(int commandId) const

@@ -25,6 +25,10 @@ public:
 
     // Closes every open section page, then the window.
     void DestroyWindow() override;
+    // Releases the object (deleteLater): at once when no section page runs from it, else when the
+    // last page run opened from it has returned, so that no nested loop returns into a released
+    // window. The window should be destroyed first.
+    void DeleteWhenPagesReturn();
 
     // The staying-in-front timer's period (tests shorten it); before the window is created.
     void SetTopRetryPeriod(int milliseconds) { m_topRetryPeriodMs = milliseconds; }
@@ -61,4 +65,6 @@ private:
     int m_topRetryMax = 0;
     int m_topRetryPeriodMs = kTopTimerPeriodMs;
     bool m_destroyed = false;
+    int m_pageRuns = 0; // section pages running modally from this window (nested in each other or not)
+    bool m_deletePending = false;
 };

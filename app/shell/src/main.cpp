@@ -1,11 +1,8 @@
-// Tarvik. Until the program's start-up and its tray window are in place, it makes the settings of
-// the board's model when they are missing and shows the home screen; closing the home screen ends it.
+// Tarvik: the control panel's resident program. It reads no arguments; a second start hands the
+// running instance its wake-up code and ends.
 
-#include "AppPaths.h"
-#include "CGX58_UtilityDlg.h"
-#include "Idovan.h"
+#include "CGX58_UtilityApp.h"
 #include "PrivateProfile.h"
-#include "TemplateCopy.h"
 #include "Trace.h"
 
 #include <QApplication>
@@ -13,11 +10,11 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // The home screen closes and opens again while the program runs on, windowless.
+    QApplication::setQuitOnLastWindowClosed(false);
     tarvik::setPrivateProfileTrace([](const std::wstring& line) { TraceMessage(L"%s", line.c_str()); });
-    TraceDebug(L"\nApp Starting...");
-    CIdovan idovan;
-    CopyTemplates(AppDataPaths(), idovan.vDI_ModelType(), [](const std::wstring& line) { TraceDebug(L"%s", line.c_str()); });
-    CGX58_UtilityDlg home;
-    home.CreateModeless();
+    CGX58_UtilityApp theApp;
+    if (!theApp.InitInstance())
+        return 0;
     return app.exec();
 }
