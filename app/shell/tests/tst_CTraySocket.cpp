@@ -1,0 +1,141 @@
+// The tray socket: owner-only, lines of the protocol posted to the tray window as 0x83E8, other
+// lines traced and dropped, and the client side a second start uses (waiting for a starting
+// instance).
+
+#include "QtTestEnvironment.h"
+#include "TraceCapture.h"
+
+#include "CTraySocket.h"
+
+#include <QLocalSocket>
+#include <QTimer>
+
+#include <sys/stat.h>
+#include <thread>
+
+using tarvik::qtest::QtTestEnvironment;
+using tarvik::qtest::TraceCapture;
+
+namespace {
+
+// A hidden window standing where the tray window is; records the 0x83E8 it is posted.
+class TrayStandIn : public QWidget {
+public:
+    TrayStandIn()
+    {
+        setWindowTitle("TARVIK_TRAY_WND");
+        MarkHiddenWindow(this);
+    }
+    std::vector<std::pair<WPARAM, LPARAM>> keys;
+
+protected:
+    bool event(QEvent* event) override
+    {
+        if (CWndMessageEvent* m = AsWndMessage(event)) {
+            if (m->message == WM_TRAY_KEY)
+                keys.emplace_back(m->wParam, m->lParam);
+            return true;
+        }
+        return QWidget::event(event);
+    }
+};
+
+// Sends bytes as a client and closes.
+void send(const QString& path, const QByteArray& bytes)
+{
+    QLocalSocket socket;
+    socket.connectToServer(path);
+    QVERIFY(socket.waitForConnected(2000));
+    socket.write(bytes);
+    QVERIFY(socket.waitForBytesWritten(2000));
+    socket.disconnectFromServer();
+}
+
+} // namespace
+
+class tst_CTraySocket : public QObject {
+    Q_OBJECT
+private slots:
+    void socketIsTheOwnersOnly()
+    {
+        TrayStandIn tray;
+        CTraySocket socket(&tray);
+        const QString path = CTraySocket::SocketPath();
+        QVERIFY(path.endsWith("/tarvik/TARVIK_TRAY_WND"));
+        QVERIFY(socket.Listen(path));
+        struct stat st {};
+        QCOMPARE(stat(QFile::encodeName(path).constData(), &st), 0);
+        QVERIFY(S_ISSOCK(st.st_mode));
+        QCOMPARE(st.st_mode & 0077, 0u);
+        struct stat folder {};
+        QCOMPARE(stat(QFile::encodeName(QFileInfo(path).path()).constData(), &folder), 0);
+        QCOMPARE(folder.st_mode & 0077, 0u);
+    }
+
+    void linesArePostedAndOthersTracedOnce()
+    {
+        TrayStandIn tray;
+        CTraySocket socket(&tray);
+        QVERIFY(socket.Listen());
+        TraceCapture capture;
+        send(CTraySocket::SocketPath(),
+             "0x83E8 A1 0\n0x7E9 0 0\nhello\n0x83E8 0x55 0x7\r\n" + QByteArray(300, 'x') + "\n0x83E8 40 0");
+        QTRY_COMPARE_WITH_TIMEOUT(tray.keys.size(), 3u, 5000);
+        QCOMPARE(tray.keys[0], (std::pair<WPARAM, LPARAM>{0xA1, 0}));
+        QCOMPARE(tray.keys[1], (std::pair<WPARAM, LPARAM>{0x55, 7}));
+        QCOMPARE(tray.keys[2], (std::pair<WPARAM, LPARAM>{0x40, 0})); // the last line had no line end
+        const QStringList ignored = capture.lines().filter("CTrayWnd: socket line ignored");
+        QCOMPARE(ignored.size(), 3);
+        QCOMPARE(ignored[0], QString("CTrayWnd: socket line ignored <0x7E9 0 0>: message 0x7E9 is not accepted"));
+        QCOMPARE(ignored[1], QString("CTrayWnd: socket line ignored <hello>: expected three fields: message, first "
+                                     "and second parameter"));
+        QVERIFY(ignored[2].endsWith("...>: longer than 256 bytes"));
+    }
+
+    void aStaleSocketFileIsReplaced()
+    {
+        const QString path = CTraySocket::SocketPath();
+        {
+            TrayStandIn crashed;
+            CTraySocket first(&crashed);
+            QVERIFY(first.Listen(path));
+            // A crash leaves the file behind; a clean end removes it, so put one back by hand.
+        }
+        QFile stale(path);
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.close();
+        TrayStandIn tray;
+        CTraySocket socket(&tray);
+        QVERIFY(socket.Listen(path));
+        send(path, "0x83E8 3F 0\n");
+        QTRY_COMPARE_WITH_TIMEOUT(tray.keys.size(), 1u, 5000);
+    }
+
+    void secondStartWaitsForAStartingInstance()
+    {
+        const QString path = CTraySocket::SocketPath();
+        QFile::remove(path);
+        TrayStandIn tray;
+        CTraySocket socket(&tray);
+        bool posted = false;
+        QString error;
+        // The client runs as a second process would: blocking, while this one starts listening later.
+        std::thread client([&] { posted = CTraySocket::PostToTray(0xA1, 0, 5000, &error, path); });
+        QTimer::singleShot(100, &socket, [&] { QVERIFY(socket.Listen(path)); });
+        QTRY_COMPARE_WITH_TIMEOUT(tray.keys.size(), 1u, 5000);
+        client.join();
+        QVERIFY2(posted, qPrintable(error));
+        QCOMPARE(tray.keys[0].first, WPARAM(0xA1));
+    }
+
+    void noInstanceToReach()
+    {
+        QString error;
+        const QString path = QtTestEnvironment::instance().root() + "/nobody";
+        QVERIFY(!CTraySocket::PostToTray(0xA1, 0, 50, &error, path));
+        QVERIFY(!error.isEmpty());
+    }
+};
+
+TARVIK_QTEST_MAIN(tst_CTraySocket)
+#include "tst_CTraySocket.moc"
