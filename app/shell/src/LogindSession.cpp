@@ -28,7 +28,7 @@ QDBusMessage managerCall(const QString& method) { return QDBusMessage::createMet
 
 } // namespace
 
-LogindSession::LogindSession() : m_bus(QDBusConnection::systemBus()) {}
+LogindSession::LogindSession(QDBusConnection bus) : m_bus(std::move(bus)) {}
 
 bool LogindSession::Connected(std::wstring& error)
 {

@@ -13,7 +13,7 @@ class LogindSession final : public QObject, public LoginSession {
 public:
     static constexpr int kCallTimeoutMs = 2000;
 
-    LogindSession();
+    explicit LogindSession(QDBusConnection bus = QDBusConnection::systemBus());
 
     bool PowerOff(std::wstring& error) override;
     std::unique_ptr<Inhibitor> Inhibit(const std::wstring& what, const std::wstring& mode, const std::wstring& why,

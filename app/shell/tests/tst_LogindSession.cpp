@@ -1,0 +1,180 @@
+// The login manager of a real machine, against a logind stand-in on a private bus: an orderly,
+// non-interactive power-off, inhibitor locks held by their descriptor, the sleep signal, and no bus.
+
+#include "QtTestEnvironment.h"
+
+#include "LogindSession.h"
+
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QDBusUnixFileDescriptor>
+#include <QProcess>
+#include <QThread>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+using tarvik::qtest::QtTestEnvironment;
+
+namespace {
+
+constexpr char kDaemon[] = "/usr/bin/dbus-daemon";
+
+// Just enough of org.freedesktop.login1.Manager, served from a thread of its own (the program's
+// calls block its own thread until the answer comes).
+class FakeLogind : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
+public:
+    std::atomic<int> powerOffs{0};
+    std::atomic<bool> lastInteractive{true};
+    std::atomic<bool> refusePowerOff{false};
+    QStringList inhibitArguments; // what, who, why, mode of the last lock
+    int lockReadEnd = -1;         // end of the last lock's pipe that sees EOF once the lock is released
+
+public slots:
+    void PowerOff(bool interactive)
+    {
+        ++powerOffs;
+        lastInteractive = interactive;
+        if (refusePowerOff)
+            sendErrorReply("org.freedesktop.DBus.Error.AccessDenied", "Permission denied");
+    }
+    QDBusUnixFileDescriptor Inhibit(const QString& what, const QString& who, const QString& why, const QString& mode)
+    {
+        inhibitArguments = {what, who, why, mode};
+        int fds[2];
+        if (pipe2(fds, O_CLOEXEC) != 0)
+            return {};
+        lockReadEnd = fds[0];
+        QDBusUnixFileDescriptor lock(fds[1]); // keeps a copy of its own
+        close(fds[1]);
+        return lock;
+    }
+};
+
+bool released(int readEnd)
+{
+    pollfd p{readEnd, POLLIN, 0};
+    char byte;
+    return poll(&p, 1, 0) == 1 && read(readEnd, &byte, 1) == 0;
+}
+
+} // namespace
+
+class tst_LogindSession : public QObject {
+    Q_OBJECT
+
+    QProcess m_daemon;
+    QString m_address;
+    QThread m_serviceThread;
+    FakeLogind* m_logind = nullptr;
+    QDBusConnection m_service{QString()};
+
+private slots:
+    void initTestCase()
+    {
+        if (access(kDaemon, X_OK) != 0)
+            QSKIP("dbus-daemon is missing (scripts/setup installs it)");
+        const QString dir = QtTestEnvironment::instance().makeDir("bus");
+        const QString socket = dir + "/system_bus_socket";
+        QFile config(dir + "/bus.conf");
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write(QString("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                             " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                             "<busconfig><type>system</type><listen>unix:path=%1</listen><auth>EXTERNAL</auth>"
+                             "<policy context=\"default\"><allow send_destination=\"*\"/><allow receive_sender=\"*\"/>"
+                             "<allow own=\"*\"/></policy></busconfig>\n")
+                         .arg(socket)
+                         .toUtf8());
+        config.close();
+        m_daemon.setProgram(kDaemon);
+        m_daemon.setArguments({"--nofork", "--nopidfile", "--config-file=" + config.fileName()});
+        m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_daemon.start();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socket), 5000);
+        m_address = "unix:path=" + socket;
+
+        m_serviceThread.start();
+        m_logind = new FakeLogind;
+        m_logind->moveToThread(&m_serviceThread);
+        m_service = QDBusConnection::connectToBus(m_address, "logind");
+        QVERIFY(m_service.isConnected());
+        QVERIFY(m_service.registerObject("/org/freedesktop/login1", m_logind, QDBusConnection::ExportAllSlots));
+        QVERIFY(m_service.registerService("org.freedesktop.login1"));
+    }
+
+    void cleanupTestCase()
+    {
+        QDBusConnection::disconnectFromBus("logind");
+        QDBusConnection::disconnectFromBus("program");
+        if (m_logind)
+            QMetaObject::invokeMethod(m_logind, &QObject::deleteLater);
+        m_serviceThread.quit();
+        m_serviceThread.wait();
+        m_daemon.terminate();
+        m_daemon.waitForFinished(5000);
+    }
+
+    void powerOffIsOrderlyAndNotInteractive()
+    {
+        LogindSession session(QDBusConnection::connectToBus(m_address, "program"));
+        std::wstring error;
+        QVERIFY(session.PowerOff(error));
+        QCOMPARE(m_logind->powerOffs.load(), 1);
+        QCOMPARE(m_logind->lastInteractive.load(), false);
+        m_logind->refusePowerOff = true;
+        QVERIFY(!session.PowerOff(error));
+        QCOMPARE(QString::fromStdWString(error), QString("org.freedesktop.DBus.Error.AccessDenied: Permission denied"));
+        m_logind->refusePowerOff = false;
+    }
+
+    void lockIsHeldUntilItsHandleGoes()
+    {
+        LogindSession session(QDBusConnection::connectToBus(m_address, "program"));
+        std::wstring error;
+        auto lock = session.Inhibit(L"sleep", L"delay", L"Arm the wake-up timer", error);
+        QVERIFY2(lock, qPrintable(QString::fromStdWString(error)));
+        QCOMPARE(m_logind->inhibitArguments, (QStringList{"sleep", "Tarvik", "Arm the wake-up timer", "delay"}));
+        const int readEnd = m_logind->lockReadEnd;
+        QVERIFY(!released(readEnd));
+        lock.reset();
+        QVERIFY(released(readEnd));
+        close(readEnd);
+    }
+
+    void sleepSignalReachesTheHandler()
+    {
+        LogindSession session(QDBusConnection::connectToBus(m_address, "program"));
+        std::vector<bool> received;
+        std::wstring error;
+        QVERIFY(session.WatchSleep([&](bool suspending) { received.push_back(suspending); }, error));
+        for (bool start : {true, false}) {
+            QDBusMessage signal = QDBusMessage::createSignal("/org/freedesktop/login1", "org.freedesktop.login1.Manager",
+                                                             "PrepareForSleep");
+            signal << start;
+            QVERIFY(m_service.send(signal));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(received.size(), 2u, 5000);
+        QCOMPARE(received, (std::vector<bool>{true, false}));
+    }
+
+    void withoutABusEveryCallFailsWithTheSameReason()
+    {
+        LogindSession session(QDBusConnection::connectToBus("unix:path=/nonexistent/bus", "missing"));
+        std::wstring powerOff;
+        std::wstring inhibit;
+        std::wstring watch;
+        QVERIFY(!session.PowerOff(powerOff));
+        QVERIFY(!session.Inhibit(L"idle", L"block", L"", inhibit));
+        QVERIFY(!session.WatchSleep([](bool) {}, watch));
+        QVERIFY(QString::fromStdWString(powerOff).startsWith("no system bus: "));
+        QCOMPARE(inhibit, powerOff);
+        QCOMPARE(watch, powerOff);
+    }
+};
+
+TARVIK_QTEST_MAIN(tst_LogindSession)
+#include "tst_LogindSession.moc"
