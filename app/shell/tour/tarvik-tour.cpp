@@ -5,7 +5,8 @@
 // Runs the program's own windows on whatever board and display the environment names (scripts/tour
 // starts it offscreen on a virtual board per hardware type). Start-up's part is done here: the
 // templates of the board's model are copied to the settings folder when missing, HARD_TYPE is set
-// to HARDTYPE. Then the home screen is saved as <HARDTYPE>-00-MainDlg.png, each section button that
+// to HARDTYPE, and the tray window is made, which opens the home screen on the wake-up key as in
+// the program (without its socket and keyboard hook). Then the home screen is saved as <HARDTYPE>-00-MainDlg.png, each section button that
 // is enabled is pressed, and on each page that opens every other picture button is pressed in turn
 // (top to bottom) so that the pages and dialogs it opens are saved too, named after the window
 // titles on the way: <HARDTYPE>-<nn>-<title>[-<title>...].png. A page is closed as the home screen
@@ -17,6 +18,8 @@
 #include "AppPaths.h"
 #include "CGX58_UtilityDlg.h"
 #include "CMyBitmapButton.h"
+#include "CTrayWnd.h"
+#include "HardType.h"
 #include "Idovan.h"
 #include "PrivateProfile.h"
 #include "ProcessLauncher.h"
@@ -39,6 +42,8 @@
 
 namespace {
 
+// The front panel's wake-up key.
+constexpr WPARAM kWakeUpKey = 0xA1;
 // Time a page gets to fill in its values (timers, worker threads) before its picture is taken.
 constexpr int kSettleMs = 600;
 // Time after a press in which a page it opens counts as opened by it.
@@ -147,19 +152,26 @@ public:
         }
     }
 
-    void run()
+    // The home screen comes and goes as in the program: the tray window opens it on the wake-up
+    // key and closes it on the next one.
+    void run(CTrayWnd& tray)
     {
-        auto* home = new CGX58_UtilityDlg;
-        home->CreateModeless();
+        PostMessage(&tray, WM_TRAY_KEY, kWakeUpKey, 0);
         wait(kSettleMs);
+        QPointer<CGX58_UtilityDlg> home = tray.MainDlg();
+        if (!home) {
+            std::fprintf(stderr, "tarvik-tour: the tray window opened no home screen\n");
+            ++m_failures;
+            return;
+        }
         save(home, "MainDlg");
         for (const SectionEntry& section : SectionTable()) {
-            CMyBitmapButton* button = home->Button(section.commandId);
+            CMyBitmapButton* button = home ? home->Button(section.commandId) : nullptr;
             if (button && button->isEnabled())
                 press(button, "", 0);
         }
-        home->DestroyWindow();
-        delete home;
+        PostMessage(&tray, WM_TRAY_KEY, kWakeUpKey, 0);
+        wait(kOpenWaitMs);
     }
 
 private:
@@ -198,7 +210,12 @@ int main(int argc, char** argv)
     overrideProcessLauncher(&noLaunch);
     prepareSettings(args[2]);
     Tour tour(args[1], args[2]);
-    tour.run();
+    {
+        CTrayWnd tray;
+        tray.SetHardType(HardTypeFromName(args[2].toStdWString()));
+        tray.CreateEx();
+        tour.run(tray);
+    }
     overrideProcessLauncher(nullptr);
     return tour.failures() ? 1 : 0;
 }
