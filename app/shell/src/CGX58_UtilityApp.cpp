@@ -165,7 +165,8 @@ int CGX58_UtilityApp::Check_Process()
 
 bool CGX58_UtilityApp::TakeInstanceLock()
 {
-    const QString socketPath = CTraySocket::SocketPath(); // makes the folder
+    CTraySocket::MakeRuntimeFolder();
+    const QString socketPath = CTraySocket::SocketPath();
     const std::string path = tarvik::Platform::runtimeDir() + "/" + kLockName;
     // Close-on-exec: a program started from a key must not inherit (and keep) the lock.
     m_lockFd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);

@@ -6,6 +6,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QThread>
 
@@ -38,20 +39,38 @@ CTraySocket::CTraySocket(QWidget* tray, QObject* parent) : QObject(parent), m_tr
     connect(&m_server, &QLocalServer::newConnection, this, [this] { OnNewConnection(); });
 }
 
-CTraySocket::~CTraySocket() { m_server.close(); }
+CTraySocket::~CTraySocket()
+{
+    // The peers are the server's children and would tell this half-destroyed object they went.
+    for (QLocalSocket* peer : m_peers.keys()) {
+        peer->disconnect(this);
+        delete peer;
+    }
+    m_peers.clear();
+    m_server.close();
+}
 
 QString CTraySocket::SocketPath()
 {
-    const QString dir = QFile::decodeName(tarvik::Platform::runtimeDir().c_str());
-    if (!QDir(dir).exists()) {
-        QDir().mkpath(dir);
-        chmod(QFile::encodeName(dir).constData(), 0700);
-    }
-    return dir + QLatin1Char('/') + QLatin1String(kSocketName);
+    return QFile::decodeName(tarvik::Platform::runtimeDir().c_str()) + QLatin1Char('/') + QLatin1String(kSocketName);
 }
+
+namespace {
+
+bool makeOwnerOnlyFolder(const QString& dir)
+{
+    if (QDir(dir).exists())
+        return true;
+    return QDir().mkpath(dir) && chmod(QFile::encodeName(dir).constData(), 0700) == 0;
+}
+
+} // namespace
+
+bool CTraySocket::MakeRuntimeFolder() { return makeOwnerOnlyFolder(QFile::decodeName(tarvik::Platform::runtimeDir().c_str())); }
 
 bool CTraySocket::Listen(const QString& path)
 {
+    makeOwnerOnlyFolder(QFileInfo(path).path());
     QLocalServer::removeServer(path);
     if (!m_server.listen(path)) {
         TraceMessage(L"CTrayWnd: cannot listen at <%s>: %s", path.toStdWString().c_str(),

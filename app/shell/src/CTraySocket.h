@@ -31,8 +31,10 @@ public:
     // cannot.
     bool Listen(const QString& path = SocketPath());
 
-    // $XDG_RUNTIME_DIR/tarvik/TARVIK_TRAY_WND (the folder is made, owner-only, when missing).
+    // $XDG_RUNTIME_DIR/tarvik/TARVIK_TRAY_WND.
     static QString SocketPath();
+    // Makes $XDG_RUNTIME_DIR/tarvik, owner-only, when it is missing. False when it cannot.
+    static bool MakeRuntimeFolder();
 
     // Sends one message line to the program listening at the path, waiting up to timeoutMs for it to
     // listen (it may be starting). False, with the reason in `error`, when it cannot be delivered.

@@ -10,6 +10,7 @@
 #include <QLocalSocket>
 #include <QTimer>
 
+#include <malloc.h>
 #include <sys/stat.h>
 #include <thread>
 
@@ -126,6 +127,28 @@ private slots:
         client.join();
         QVERIFY2(posted, qPrintable(error));
         QCOMPARE(tray.keys[0].first, WPARAM(0xA1));
+    }
+
+    void endsWithPeersStillConnected()
+    {
+        // Freed memory is overwritten, so that a use after free shows rather than goes unnoticed.
+        mallopt(M_PERTURB, 0xA5);
+        TrayStandIn tray;
+        auto socket = std::make_unique<CTraySocket>(&tray);
+        QVERIFY(socket->Listen());
+        std::vector<std::unique_ptr<QLocalSocket>> peers;
+        for (int i = 0; i < 3; ++i) {
+            peers.push_back(std::make_unique<QLocalSocket>());
+            peers.back()->connectToServer(CTraySocket::SocketPath());
+            QVERIFY(peers.back()->waitForConnected(2000));
+            peers.back()->write("0x83E8 A1 0\n");
+            QVERIFY(peers.back()->waitForBytesWritten(2000));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(tray.keys.size(), 3u, 5000);
+        socket.reset(); // the program ends while other programs hold connections
+        for (auto& peer : peers)
+            QTRY_COMPARE_WITH_TIMEOUT(peer->state(), QLocalSocket::UnconnectedState, 5000);
+        mallopt(M_PERTURB, 0);
     }
 
     void noInstanceToReach()
