@@ -141,7 +141,8 @@ private slots:
         const int readEnd = m_logind->lockReadEnd;
         QVERIFY(!released(readEnd));
         lock.reset();
-        QVERIFY(released(readEnd));
+        // The service's and the bus's own copies of the descriptor go when their messages go.
+        QTRY_VERIFY_WITH_TIMEOUT(released(readEnd), 5000);
         close(readEnd);
     }
 

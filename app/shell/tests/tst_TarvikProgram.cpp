@@ -125,6 +125,13 @@ struct Output {
     }
 };
 
+// The instance count of the last start traced.
+int processCount(TraceCapture& capture)
+{
+    const QStringList counts = capture.lines().filter(QRegularExpression("^\nApp Process Count = <\\d+>$"));
+    return counts.isEmpty() ? -1 : counts.last().section('<', 1).section('>', 0, 0).toInt();
+}
+
 bool stop(QProcess& process, int signal = SIGTERM)
 {
     kill(static_cast<pid_t>(process.processId()), signal);
@@ -162,7 +169,8 @@ private slots:
         QVERIFY(capture.contains("\nApp copy ini file firstly."));
         QVERIFY(capture.contains("\nApp copy km_config ini file firstly."));
         QVERIFY(capture.lines().filter("\nApp source ini file =[").value(0).endsWith("/" + settingsTemplate + "]"));
-        QVERIFY(capture.contains("\nApp Process Count = <1>"));
+        // Every Tarvik of the computer counts (other sessions' too); this one at least.
+        QVERIFY(processCount(capture) >= 1);
         QCOMPARE(QString::fromStdWString(machine.setting(L"PROJECT", L"HARD_TYPE")), hardType);
         QVERIFY(stop(*first));
         QCOMPARE(machine.setting(L"LOG", L"CONTENT"), std::wstring(L"APP Close! OnEndSession\xFF01"));
@@ -200,14 +208,16 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(machine.power(PowerValue::Brightness), 90, kStepMs);
         QVERIFY(capture.contains("CTrayWnd: SwitchMainDlg():kKeySets[0][1] - scancode[56]"));
         QVERIFY(machine.post(0x13));
-        QTRY_VERIFY_WITH_TIMEOUT(output.contains("OnHotKeyEvent_Begin = <0X13> <0X0> \n"), kStepMs);
-        QVERIFY(!capture.contains("CTrayWnd: SwitchMainDlg():kKeySets[0][0] - scancode[13]"));
+        QVERIFY(machine.post(0x42)); // an unknown code after it: once it is seen, 0x13 is done
+        QTRY_VERIFY_WITH_TIMEOUT(output.contains("OnHotKeyEvent_Begin = <0X42> <0X0> \n"), kStepMs);
+        QVERIFY(output.contains("OnHotKeyEvent_Begin = <0X13> <0X0> \n"));
+        QVERIFY(!capture.lines().join('\n').contains("scancode[13]"));
 
         // The emergency key latches the event in the settings.
         QCOMPARE(machine.setting(L"SYS_EMERGENCY", L"EMERGENCY_ISKEYDOWN"), std::wstring(L"0"));
         QVERIFY(machine.post(0x40));
         QTRY_VERIFY_WITH_TIMEOUT(machine.setting(L"SYS_EMERGENCY", L"EMERGENCY_ISKEYDOWN") == L"1", kStepMs);
-        QVERIFY(output.contains("Emgency Button is trigged !!!\n"));
+        QTRY_VERIFY_WITH_TIMEOUT(output.contains("Emgency Button is trigged !!!\n"), kStepMs);
 
         QVERIFY(machine.post(QByteArray("0x7E9 0 0\n")));
         QTRY_VERIFY_WITH_TIMEOUT(capture.contains("CTrayWnd: socket line ignored <0x7E9 0 0>: message 0x7E9 is not accepted"),
@@ -217,7 +227,7 @@ private slots:
         auto second = machine.start();
         QVERIFY(second->waitForFinished(kStartMs));
         QCOMPARE(second->exitCode(), 0);
-        QVERIFY(capture.contains("\nApp Process Count = <2>"));
+        QVERIFY(processCount(capture) >= 2); // the last count traced: the second start's
         QTRY_COMPARE_WITH_TIMEOUT(capture.count("CGX58_UtilityDlg::DestroyWindow()"), 2, kStepMs);
         QCOMPARE(capture.count("InitInstance: vTimer_WatchdogTimerSwitch: bRet = 1, watchdog_isenabled = 0"), 1);
         QCOMPARE(tarvik->state(), QProcess::Running);
