@@ -24,8 +24,8 @@ inline constexpr const char* kFaultWakeTimerArm = "wake-timer-arm";
 // "PrepareForSleep false", one datagram each.
 class TARVIK_BOARD_EXPORT SessionBoard {
 public:
-    // Opens the session state of the board in dir, making it on first use; a damaged file is
-    // replaced by an empty one.
+    // Opens the session state of the board in dir, making it on first use; a file that exists but
+    // cannot be used is an error naming it.
     static Result<std::unique_ptr<SessionBoard>> open(const std::string& dir);
 
     // DIR/PrepareForSleep.sock

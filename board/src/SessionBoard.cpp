@@ -1,13 +1,9 @@
 #include "SessionBoard.h"
 
-#include "Board.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <thread>
@@ -19,30 +15,6 @@ namespace {
 
 // How often a suspend looks again whether the delay locks are gone.
 constexpr std::chrono::milliseconds kDelayPollInterval{10};
-
-// The board directory's lock, held while the state file is made, so that two processes opening a
-// fresh board never each make their own.
-class DirectoryLock {
-public:
-    explicit DirectoryLock(const std::string& dir)
-        : fd_(::open((dir + "/" + kLockFile).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
-    {
-        if (fd_ >= 0) {
-            while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-            }
-        }
-    }
-    ~DirectoryLock()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    DirectoryLock(const DirectoryLock&) = delete;
-    DirectoryLock& operator=(const DirectoryLock&) = delete;
-
-private:
-    int fd_;
-};
 
 void copyText(char (&to)[kInhibitorTextSize], const std::string& from)
 {
@@ -70,20 +42,14 @@ SessionBoard::SessionBoard(std::string dir, std::unique_ptr<MappedState<SessionS
 Result<std::unique_ptr<SessionBoard>> SessionBoard::open(const std::string& dir)
 {
     using R = Result<std::unique_ptr<SessionBoard>>;
-    DirectoryLock lock(dir);
-    auto memory = MappedState<SessionState>::open(dir);
-    if (memory && (*memory)->locked([](SessionState& s) { return s.ready == SessionState::kReady; }))
-        return std::unique_ptr<SessionBoard>(new SessionBoard(dir, std::move(*memory)));
-    if (!memory && access((dir + "/" + SessionState::kFileName).c_str(), F_OK) == 0 &&
-        memory.error().find("damaged") == std::string::npos)
-        return R::failure(memory.error()); // there but not usable (permissions): replacing it would hide the cause
-    memory = MappedState<SessionState>::create(dir);
-    if (!memory)
-        return R::failure(memory.error());
-    (*memory)->locked([](SessionState& s) {
+    auto memory = MappedState<SessionState>::openOrCreate(dir, [](SessionState& s) {
         std::memset(&s, 0, sizeof s);
         s.ready = SessionState::kReady;
     });
+    if (!memory)
+        return R::failure(memory.error());
+    if (!(*memory)->locked([](SessionState& s) { return s.ready == SessionState::kReady; }))
+        return R::failure("login manager state file " + (*memory)->path() + " was never filled in");
     return std::unique_ptr<SessionBoard>(new SessionBoard(dir, std::move(*memory)));
 }
 
