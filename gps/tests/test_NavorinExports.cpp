@@ -222,6 +222,8 @@ TEST_F(NavorinExports, ReadersOnOtherThreadsNeverSeeTwoSentencesMixed)
     PtyPeer peer(kDefaultPort);
     ASSERT_EQ(lib.start(), 1);
     deliver(peer, kTaipei + kNext);
+    // The chunk is taken before it is decoded: start reading once the first position is there.
+    ASSERT_TRUE(waitFor([&] { return positionOf(lib).longitude > 121.0; }));
     std::atomic<bool> done{false};
     std::atomic<int> torn{0};
     std::atomic<int> seen{0};
