@@ -12,7 +12,7 @@ constexpr std::uint32_t kAtkbdMaxReport = 0xFF;
 constexpr std::uint32_t kFirstHidUsage = 0x10000;
 
 // HID usages (page << 16 | id) that Windows's HID keyboard driver reports as E0-prefixed scan codes
-// (Microsoft's "Keyboard Scan Code Specification", HID usage to PS/2 translation table).
+// (Microsoft's published keyboard scan-code tables: HID usage to PS/2 translation).
 struct HidExtendedKey {
     std::uint32_t usage;
     std::uint32_t scanCode;
