@@ -115,16 +115,7 @@ ModemManagerBroadband::ModemManagerBroadband(Options options) : options_(std::mo
 
 ModemManagerBroadband::ModemManagerBroadband() : ModemManagerBroadband(Options{}) {}
 
-ModemManagerBroadband::~ModemManagerBroadband()
-{
-    {
-        std::lock_guard lock(queueMutex_);
-        stopping_ = true;
-    }
-    wake_.notify_all();
-    if (worker_.joinable())
-        worker_.join();
-}
+ModemManagerBroadband::~ModemManagerBroadband() = default;
 
 void ModemManagerBroadband::report(const std::string& problem)
 {
@@ -326,30 +317,10 @@ std::optional<std::uint32_t> ModemManagerBroadband::requestSoftwareRadio(const s
     if (!m)
         return std::nullopt;
     const std::uint32_t requestId = ++lastRequestId_;
-    {
-        std::lock_guard lock(queueMutex_);
-        queue_.push_back({m->path, on, softwareRadioOf(m->properties), requestId, std::move(done)});
-        if (!worker_.joinable())
-            worker_ = std::thread([this] { work(); });
-    }
-    wake_.notify_one();
-    return requestId;
-}
-
-void ModemManagerBroadband::work()
-{
-    for (;;) {
-        Request request;
-        {
-            std::unique_lock lock(queueMutex_);
-            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-            if (queue_.empty())
-                return;
-            request = std::move(queue_.front());
-            queue_.pop_front();
-        }
+    worker_.post([this, request = Request{m->path, on, softwareRadioOf(m->properties), requestId, std::move(done)}]() mutable {
         carryOut(request);
-    }
+    });
+    return requestId;
 }
 
 void ModemManagerBroadband::carryOut(Request& request)

@@ -3,14 +3,11 @@
 #include "MobileBroadband.h"
 
 #include "ModemManagerMapping.h"
+#include "RequestWorker.h"
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
 #include <string>
-#include <thread>
 
 struct sd_bus;
 
@@ -61,18 +58,13 @@ private:
     std::optional<std::vector<Modem>> modems();
     std::optional<Modem> find(const std::wstring& id);
     void report(const std::string& problem);
-    void work();
     void carryOut(Request& request);
 
     Options options_;
     std::atomic<bool> reported_{false};
     std::atomic<std::uint32_t> lastRequestId_{0};
 
-    std::mutex queueMutex_;
-    std::condition_variable wake_;
-    std::deque<Request> queue_;
-    bool stopping_ = false;
-    std::thread worker_;
+    RequestWorker worker_; // last: its jobs use the members above
 };
 
 } // namespace tarvik

@@ -17,16 +17,7 @@ struct SimMobileBroadband::Interface {
 
 SimMobileBroadband::SimMobileBroadband(std::string boardDir) : access_(std::move(boardDir), "mobile broadband") {}
 
-SimMobileBroadband::~SimMobileBroadband()
-{
-    {
-        std::lock_guard lock(queueMutex_);
-        stopping_ = true;
-    }
-    wake_.notify_all();
-    if (worker_.joinable())
-        worker_.join();
-}
+SimMobileBroadband::~SimMobileBroadband() = default;
 
 std::optional<SimMobileBroadband::Interface> SimMobileBroadband::find(const std::wstring& id)
 {
@@ -88,30 +79,8 @@ std::optional<std::uint32_t> SimMobileBroadband::requestSoftwareRadio(const std:
         std::lock_guard lock(boardMutex_);
         requestId = wireless()->nextRequestId();
     }
-    {
-        std::lock_guard lock(queueMutex_);
-        queue_.push_back({id, on, requestId, std::move(done)});
-        if (!worker_.joinable())
-            worker_ = std::thread([this] { work(); });
-    }
-    wake_.notify_one();
+    worker_.post([this, request = Request{id, on, requestId, std::move(done)}]() mutable { carryOut(request); });
     return requestId;
-}
-
-void SimMobileBroadband::work()
-{
-    for (;;) {
-        Request request;
-        {
-            std::unique_lock lock(queueMutex_);
-            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-            if (queue_.empty())
-                return;
-            request = std::move(queue_.front());
-            queue_.pop_front();
-        }
-        carryOut(request);
-    }
 }
 
 void SimMobileBroadband::carryOut(Request& request)

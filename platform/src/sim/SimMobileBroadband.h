@@ -3,13 +3,11 @@
 #include "SimWirelessAccess.h"
 
 #include "MobileBroadband.h"
+#include "RequestWorker.h"
 
-#include <condition_variable>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 
 namespace tarvik {
 
@@ -45,17 +43,12 @@ private:
 
     board::WirelessBoard* wireless() { return access_.get(); }
     std::optional<Interface> find(const std::wstring& id);
-    void work();
     void carryOut(Request& request);
 
     std::mutex boardMutex_;
     SimWirelessAccess access_;
 
-    std::mutex queueMutex_;
-    std::condition_variable wake_;
-    std::deque<Request> queue_;
-    bool stopping_ = false;
-    std::thread worker_;
+    RequestWorker worker_; // last: its jobs use the members above
 };
 
 } // namespace tarvik
