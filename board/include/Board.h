@@ -42,11 +42,16 @@ public:
     // Changes a named profile value (see profileValueNames) and what the running board derives
     // from it, under the board lock.
     Status setValue(const std::string& name, const std::string& value);
+    // What is wrong with setting that value (empty: nothing); setValue may still fail on the files.
+    static std::string checkValue(const std::string& name, const std::string& value);
     // Removes a named profile value, as on a machine whose firmware lacks it.
     Status unsetValue(const std::string& name);
 
     Status addDevice(const std::string& deviceClass, const std::string& name,
                      const std::string& port);
+    // What is wrong with such a device (empty: nothing); "port" is COMn for a modem.
+    static std::string checkDevice(const std::string& deviceClass, const std::string& name,
+                                   const std::string& port);
     Status clearDevices();
 
     // Faults (see faultCatalog): set, clear one, clear all.

@@ -57,9 +57,11 @@ std::optional<long long> parseNumber(const std::string& text)
 {
     if (text.empty())
         return std::nullopt;
+    // Decimal unless marked hexadecimal: a leading zero must not turn "010" into eight.
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
     errno = 0;
     char* end = nullptr;
-    const long long v = std::strtoll(text.c_str(), &end, 0);
+    const long long v = std::strtoll(text.c_str(), &end, hex ? 16 : 10);
     if (errno != 0 || end == text.c_str() || *end != '\0')
         return std::nullopt;
     return v;
@@ -416,14 +418,23 @@ Status Board::editProfile(const std::function<Status(BoardProfile&)>& edit)
     return profile->save(dir_ + "/" + kProfileFile);
 }
 
-Status Board::setValue(const std::string& name, const std::string& value)
+std::string Board::checkValue(const std::string& name, const std::string& value)
 {
     const auto& names = profileValueNames();
     const auto it = std::find_if(names.begin(), names.end(), [&](const ProfileValue& v) { return name == v.name; });
     if (it == names.end())
-        return Status::failure("unknown profile value " + name);
+        return "unknown profile value " + name;
     if (const std::string wrong = it->check(value); !wrong.empty())
-        return Status::failure(name + ": " + wrong);
+        return name + ": " + wrong;
+    return {};
+}
+
+Status Board::setValue(const std::string& name, const std::string& value)
+{
+    if (const std::string wrong = checkValue(name, value); !wrong.empty())
+        return Status::failure(wrong);
+    const auto& names = profileValueNames();
+    const auto it = std::find_if(names.begin(), names.end(), [&](const ProfileValue& v) { return name == v.name; });
     if (Status s = editProfile([&](BoardProfile& p) {
             p.set(it->section, name, value);
             return ok();
@@ -448,14 +459,23 @@ Status Board::unsetValue(const std::string& name)
     return applyProfileToMemory();
 }
 
-Status Board::addDevice(const std::string& deviceClass, const std::string& name, const std::string& port)
+std::string Board::checkDevice(const std::string& deviceClass, const std::string& name, const std::string& port)
 {
     if (deviceClass != "ports" && deviceClass != "modem")
-        return Status::failure("unknown device class " + deviceClass + " (ports or modem)");
+        return "unknown device class " + deviceClass + " (ports or modem)";
     if (name.empty() || name.find('\n') != std::string::npos)
-        return Status::failure("a device needs a one-line name");
-    if (deviceClass == "modem" && (port.size() < 4 || port.rfind("COM", 0) != 0))
-        return Status::failure("a modem needs its port, for example COM7");
+        return "a device needs a one-line name";
+    const bool comPort = port.size() > 3 && port.rfind("COM", 0) == 0 &&
+                         std::all_of(port.begin() + 3, port.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (deviceClass == "modem" && !comPort)
+        return "a modem needs its port, for example COM7";
+    return {};
+}
+
+Status Board::addDevice(const std::string& deviceClass, const std::string& name, const std::string& port)
+{
+    if (const std::string wrong = checkDevice(deviceClass, name, port); !wrong.empty())
+        return Status::failure(wrong);
     return editProfile([&](BoardProfile& p) {
         p.add("devices", deviceClass, deviceClass == "modem" ? name + "; " + port : name);
         return ok();

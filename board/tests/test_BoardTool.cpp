@@ -57,6 +57,8 @@ TEST_F(BoardTool, EcAndCmosTakeHexAndPrintZeroXNN)
 TEST_F(BoardTool, SetChangesTheFirmwareAndWhatTheEcDerivesFromIt)
 {
     ASSERT_EQ(on({"set", "ECFirmwareMajorRelease", "2"}).status, 0);
+    ASSERT_EQ(on({"set", "ECFirmwareMinorRelease", "010"}).status, 0);
+    EXPECT_EQ(on({"ec", "FF"}).out, "0x0a\n"); // decimal despite the leading zero
     ASSERT_EQ(on({"set", "ECFirmwareMinorRelease", "0x0A"}).status, 0);
     ASSERT_EQ(on({"set", "BoardTemperature", "-5"}).status, 0);
     ASSERT_EQ(on({"set", "BIOSVersion", "KQS 1.0 beta"}).status, 0);
@@ -114,6 +116,9 @@ TEST_F(BoardTool, BadArgumentsPrintUsageAndExitTwo)
         {"set", "PowerBoard", "medium"},
         {"set", "BIOSVersion"},
         {"device", "add", "modem", "M"},
+        {"device", "add", "modem", "M", "COM1x"},
+        {"device", "add", "modem", "M", "COM"},
+        {"unset", "NoSuchValue"},
         {"device", "add", "usb", "X"},
         {"device"},
         {"fault", "no-such-fault"},
@@ -151,6 +156,11 @@ TEST_F(BoardTool, DamagedFilesAreNamedNotCrashedOn)
     r = on({"ec", "70"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find(dir.file("profile.ini") + ":2"), std::string::npos) << r.err;
+
+    // A good value on a damaged profile: the board's failure (1), not the user's (2).
+    r = on({"set", "BIOSVersion", "KQS1.05"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.find("usage:"), std::string::npos) << r.err;
 
     r = tool({"-d", dir.file("nowhere"), "show"});
     EXPECT_EQ(r.status, 1);

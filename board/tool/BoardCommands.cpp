@@ -11,12 +11,6 @@ namespace tarvik::board::tool {
 
 namespace {
 
-int fail(const std::string& message)
-{
-    std::cerr << "tarvik-board: " << message << "\n";
-    return kExitFailed;
-}
-
 int create(Board*, const std::string& dirOption, const std::vector<std::string>& args)
 {
     std::string dir = dirOption;
@@ -95,8 +89,10 @@ int set(Board* board, const std::string&, const std::vector<std::string>& args)
         known = known || args[0] == v.name;
     if (!known)
         return usage("set: unknown name " + args[0]);
+    if (const std::string wrong = Board::checkValue(args[0], args[1]); !wrong.empty())
+        return usage("set: " + wrong);
     if (Status s = board->setValue(args[0], args[1]); !s)
-        return usage("set: " + s.error());
+        return fail("set: " + s.error());
     return kExitOk;
 }
 
@@ -104,8 +100,13 @@ int unset(Board* board, const std::string&, const std::vector<std::string>& args
 {
     if (args.size() != 1)
         return usage("unset: expected NAME");
+    bool known = false;
+    for (const ProfileValue& v : profileValueNames())
+        known = known || args[0] == v.name;
+    if (!known)
+        return usage("unset: unknown name " + args[0]);
     if (Status s = board->unsetValue(args[0]); !s)
-        return usage("unset: " + s.error());
+        return fail("unset: " + s.error());
     return kExitOk;
 }
 
@@ -116,14 +117,14 @@ int device(Board* board, const std::string&, const std::vector<std::string>& arg
             return fail(s.error());
         return kExitOk;
     }
-    if (args.size() == 3 && args[0] == "add" && args[1] == "ports") {
-        if (Status s = board->addDevice("ports", args[2], ""); !s)
-            return usage("device: " + s.error());
-        return kExitOk;
-    }
-    if (args.size() == 4 && args[0] == "add" && args[1] == "modem") {
-        if (Status s = board->addDevice("modem", args[2], args[3]); !s)
-            return usage("device: " + s.error());
+    const bool ports = args.size() == 3 && args[0] == "add" && args[1] == "ports";
+    const bool modem = args.size() == 4 && args[0] == "add" && args[1] == "modem";
+    if (ports || modem) {
+        const std::string port = modem ? args[3] : "";
+        if (const std::string wrong = Board::checkDevice(args[1], args[2], port); !wrong.empty())
+            return usage("device: " + wrong);
+        if (Status s = board->addDevice(args[1], args[2], port); !s)
+            return fail("device: " + s.error());
         return kExitOk;
     }
     return usage("device: expected add ports NAME, add modem DESCRIPTION COMn, or clear");

@@ -18,12 +18,6 @@ namespace {
 constexpr Nominal kNominals[] = {Nominal::V12, Nominal::V24, Nominal::V36, Nominal::V48};
 constexpr Threshold kThresholds[] = {Threshold::Startup, Threshold::Shutdown};
 
-int fail(const std::string& message)
-{
-    std::cerr << "tarvik-board: " << message << "\n";
-    return kExitFailed;
-}
-
 std::optional<std::int32_t> parseInt(const std::string& text)
 {
     if (text.empty())

@@ -14,12 +14,6 @@ namespace {
 
 constexpr const char* kQuenmark = "Quenmark";
 
-int fail(const std::string& message)
-{
-    std::cerr << "tarvik-board: " << message << "\n";
-    return kExitFailed;
-}
-
 std::string grams(double g)
 {
     char text[32];

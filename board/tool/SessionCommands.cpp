@@ -14,12 +14,6 @@ namespace {
 constexpr std::chrono::milliseconds kMaxSleepDelay{5000};
 constexpr std::int64_t kUnitsPerSecond = 10'000'000;
 
-int fail(const std::string& message)
-{
-    std::cerr << "tarvik-board: " << message << "\n";
-    return kExitFailed;
-}
-
 std::string localTime(std::int64_t seconds)
 {
     const std::time_t t = static_cast<std::time_t>(seconds);

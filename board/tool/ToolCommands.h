@@ -57,6 +57,8 @@ std::vector<ShowSection> allShowSections();
 
 // Prints the usage of every command to stderr and returns kExitUsage.
 int usage(const std::string& problem);
+// Prints "tarvik-board: <message>" to stderr and returns kExitFailed.
+int fail(const std::string& message);
 
 // "0x52" for 0x52.
 std::string hexByte(unsigned value);

@@ -10,12 +10,6 @@ namespace tarvik::board::tool {
 
 namespace {
 
-int fail(const std::string& message)
-{
-    std::cerr << "tarvik-board: " << message << "\n";
-    return kExitFailed;
-}
-
 std::optional<int> parseSmall(const std::string& text, int low, int high)
 {
     if (text.empty() || text.size() > 2 || text.find_first_not_of("0123456789") != std::string::npos)

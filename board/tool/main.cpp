@@ -45,6 +45,12 @@ std::vector<ShowSection> allShowSections()
     return all;
 }
 
+int fail(const std::string& message)
+{
+    std::cerr << "tarvik-board: " << message << "\n";
+    return kExitFailed;
+}
+
 int usage(const std::string& problem)
 {
     if (!problem.empty())

@@ -23,6 +23,7 @@ constexpr std::size_t kFriendlyNameChars = 520 / 2;
 constexpr std::size_t kPortNameChars = 520 / 2;
 
 constexpr wchar_t kWwanModemName[] = L"Sierra Wireless WWAN Modem";
+constexpr std::wstring_view kComMarker = L" (COM";
 
 // Registry status codes the private BIOS reader reports.
 constexpr int kStatusSuccess = 0;
@@ -213,10 +214,12 @@ int CIdovan::vDI_ModuleSerialPortNumber(const wchar_t* deviceName)
         if (p == std::wstring::npos)
             continue;
         // The friendly name reads "<name> (COM<digits>)": the digits start 5 characters after it.
+        // Another form would make whatever stands there a meaningless number.
+        const bool comForm = friendly.compare(p + name.size(), kComMarker.size(), kComMarker) == 0;
         const wchar_t first = charAt(friendly, p + name.size() + 5);
         const wchar_t second = charAt(friendly, p + name.size() + 6);
-        if (!isDigit(first))
-            result = -1; // another form of name: its "digits" would give a meaningless number
+        if (!comForm || !isDigit(first))
+            result = -1;
         else if (isDigit(second))
             result = (first - L'0') * 10 + (second - L'0');
         else

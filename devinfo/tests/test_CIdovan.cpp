@@ -274,7 +274,9 @@ INSTANTIATE_TEST_SUITE_P(
                     PortsCase{{L"My GPS (COM2)"}, L"GPS", 2},
                     // Another form than "<name> (COMn)": no meaningful number.
                     PortsCase{{L"GPS on ttyUSB0"}, L"GPS", -1}, PortsCase{{L"GPS (COMx)"}, L"GPS", -1},
-                    PortsCase{{L"GPS"}, L"GPS", -1}, PortsCase{{L"GPS (COM5)", L"GPS-2"}, L"GPS", -1}));
+                    PortsCase{{L"GPS"}, L"GPS", -1}, PortsCase{{L"GPS (COM5)", L"GPS-2"}, L"GPS", -1},
+                    // Digits where the port number would stand, but not after " (COM".
+                    PortsCase{{L"GPS 12345678"}, L"GPS", -1}, PortsCase{{L"GPS [COM37]"}, L"GPS", -1}));
 
 TEST_F(CIdovanTest, PortsDeviceWithoutFriendlyNameIsSkipped)
 {

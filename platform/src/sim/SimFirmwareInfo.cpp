@@ -35,9 +35,11 @@ std::optional<std::uint32_t> SimFirmwareInfo::readNumber(std::string_view name)
     const auto v = value(name);
     if (!v || v->empty())
         return std::nullopt;
+    // Decimal unless marked hexadecimal, as the board tool writes it.
+    const bool hex = v->size() > 2 && (*v)[0] == '0' && ((*v)[1] == 'x' || (*v)[1] == 'X');
     errno = 0;
     char* end = nullptr;
-    const unsigned long long n = std::strtoull(v->c_str(), &end, 0);
+    const unsigned long long n = std::strtoull(v->c_str(), &end, hex ? 16 : 10);
     if (errno != 0 || *end != '\0' || n > 0xFFFFFFFFULL)
         return std::nullopt;
     return static_cast<std::uint32_t>(n);
