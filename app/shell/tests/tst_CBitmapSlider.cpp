@@ -1,5 +1,6 @@
 // The bitmap slider: its geometry formulas, mouse (press near and far from the thumb, drag, release
-// without a move), keys, the messages it posts to its parent, masks and degenerate geometry.
+// without a move), keys, the messages it posts to its parent, what it draws (active channel and
+// thumb, vertical, centring, transparency, focus rectangle), masks and degenerate geometry.
 
 #include "QtTestEnvironment.h"
 
@@ -39,6 +40,17 @@ QImage solid(int w, int h, QColor c)
 {
     QImage image(w, h, QImage::Format_RGB32);
     image.fill(c);
+    return image;
+}
+
+// A picture of one colour with a one-pixel magenta frame: magenta, its top-left colour, is the
+// transparent colour, so the frame is see-through and the rest shows.
+QImage framed(int w, int h, QColor c)
+{
+    QImage image = solid(w, h, Qt::magenta);
+    for (int y = 1; y < h - 1; ++y)
+        for (int x = 1; x < w - 1; ++x)
+            image.setPixelColor(x, y, c);
     return image;
 }
 
@@ -236,6 +248,101 @@ private slots:
         const QImage shown = m_slider->grab().toImage();
         QCOMPARE(shown.pixelColor(11, 1), QColor(Qt::darkBlue));
         QCOMPARE(shown.pixelColor(25, 15), QColor(Qt::white));
+    }
+
+    // Pictures of the slider as it is shown: the parent's too, for what shows through.
+    QImage shown() const { return m_slider->grab().toImage(); }
+
+    void anActiveChannelFillsTheNearSideOfAnEnabledSlider()
+    {
+        m_slider->SetChannelImage(solid(213, 30, Qt::darkBlue), solid(213, 30, Qt::green));
+        m_slider->SetPosition(50); // thumb centre 106, thumb from 91 to 121
+        QCOMPARE(shown().pixelColor(50, 15), QColor(Qt::green));
+        QCOMPARE(shown().pixelColor(150, 15), QColor(Qt::darkBlue));
+        m_slider->EnableSlider(false);
+        QCOMPARE(shown().pixelColor(50, 15), QColor(Qt::darkBlue));
+    }
+
+    void theActiveThumbShowsOnlyWhileDragging()
+    {
+        m_slider->SetThumbImage(framed(30, 30, Qt::white), framed(30, 30, Qt::red));
+        m_slider->SetPosition(50);
+        QCOMPARE(shown().pixelColor(106, 15), QColor(Qt::white));
+        QTest::mousePress(m_slider, Qt::LeftButton, {}, at(106));
+        QCOMPARE(shown().pixelColor(106, 15), QColor(Qt::red));
+        QTest::mouseRelease(m_slider, Qt::LeftButton, {}, at(106));
+        QCOMPARE(shown().pixelColor(106, 15), QColor(Qt::white));
+    }
+
+    void aVerticalSliderMeasuresDownwardsFromTheTopMargin()
+    {
+        m_slider->SetVertical(true);
+        m_slider->SetChannelImage(solid(30, 213, Qt::darkBlue));
+        m_slider->SetThumbImage(framed(20, 30, Qt::white));
+        m_slider->SetMargins(5, 10, 0, 10);
+        QCOMPARE(m_slider->Pos2Pixel(0), 25);
+        QCOMPARE(m_slider->Pos2Pixel(100), 188);
+        m_slider->SetPosition(100); // thumb from x 5 (left margin), y 173 to 203
+        const QImage picture = shown();
+        QCOMPARE(picture.pixelColor(6, 188), QColor(Qt::white));
+        QCOMPARE(picture.pixelColor(27, 188), QColor(Qt::darkBlue));
+        QCOMPARE(picture.pixelColor(15, 100), QColor(Qt::darkBlue));
+        QTest::mousePress(m_slider, Qt::LeftButton, {}, QPoint(15, 106));
+        QCOMPARE(m_slider->GetPosition(), 49);
+        QTest::mouseRelease(m_slider, Qt::LeftButton, {}, QPoint(15, 106));
+    }
+
+    void aLowChannelIsCentredAcrossTheSlider()
+    {
+        m_slider->SetChannelImage(solid(213, 10, Qt::darkBlue));
+        m_slider->SetThumbImage(solid(30, 30, Qt::white)); // makes the slider 30 high
+        m_slider->SetPosition(0);
+        QCOMPARE(m_slider->height(), 30);
+        const QImage picture = shown();
+        QCOMPARE(picture.pixelColor(150, 15), QColor(Qt::darkBlue));
+        QVERIFY(picture.pixelColor(150, 5) != QColor(Qt::darkBlue));
+        QVERIFY(picture.pixelColor(150, 25) != QColor(Qt::darkBlue));
+    }
+
+    void aTransparentChannelLetsTheBackgroundShow()
+    {
+        m_parent->setAutoFillBackground(true);
+        QPalette palette = m_parent->palette();
+        palette.setColor(QPalette::Window, Qt::yellow);
+        m_parent->setPalette(palette);
+        QImage channel = solid(213, 30, Qt::magenta); // magenta: the transparent colour
+        for (int x = 0; x < 213; ++x)
+            for (int y = 12; y < 18; ++y)
+                channel.setPixelColor(x, y, Qt::darkBlue);
+        m_slider->SetChannelImage(channel, {}, true);
+        m_slider->SetPosition(100);
+        const QImage picture = m_parent->grab().toImage();
+        const QPoint origin = m_slider->pos();
+        QCOMPARE(picture.pixelColor(origin + QPoint(60, 5)), QColor(Qt::yellow));
+        QCOMPARE(picture.pixelColor(origin + QPoint(60, 15)), QColor(Qt::darkBlue));
+    }
+
+    void theFocusRectangleFollowsTheFocusWhenWanted()
+    {
+        m_slider->SetPosition(100); // the thumb out of the way, at the far end
+        auto whiteOnTopRow = [this] {
+            const QImage picture = shown();
+            int white = 0;
+            for (int x = 0; x < 150; ++x)
+                white += picture.pixelColor(x, 0) == QColor(Qt::white);
+            return white;
+        };
+        QFocusEvent out(QEvent::FocusOut);
+        QCoreApplication::sendEvent(m_slider, &out);
+        QCOMPARE(whiteOnTopRow(), 0);
+        QFocusEvent in(QEvent::FocusIn);
+        QCoreApplication::sendEvent(m_slider, &in);
+        QVERIFY(whiteOnTopRow() > 20);
+        m_slider->SetDrawFocusRect(false);
+        QCOMPARE(whiteOnTopRow(), 0);
+        m_slider->SetDrawFocusRect(true);
+        m_slider->EnableSlider(false);
+        QCOMPARE(whiteOnTopRow(), 0);
     }
 
     void maskMakesTheCornerColourTransparent()

@@ -146,6 +146,30 @@ private slots:
         QVERIFY(button.image(3).isNull());
     }
 
+    // A page calls RedrawNow before a long piece of work: the new face must be painted at once, not
+    // when the event loop next runs.
+    void redrawNowPaintsBeforeReturning()
+    {
+        struct PaintCounter : QObject {
+            int paints = 0;
+            bool eventFilter(QObject*, QEvent* event) override
+            {
+                paints += event->type() == QEvent::Paint;
+                return false;
+            }
+        } counter;
+        CMyBitmapButton button;
+        QVERIFY(button.LoadBitmaps("T_NORMAL", "T_SELECTED"));
+        button.PlaceAt(0, 0);
+        button.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&button));
+        button.installEventFilter(&counter);
+        button.RedrawNow();
+        QCOMPARE(counter.paints, 1);
+        button.update();
+        QCOMPARE(counter.paints, 1); // an ordinary update waits for the event loop
+    }
+
     void sizesToItsSlotZeroPictureWithoutMoving()
     {
         CMyBitmapButton button;
