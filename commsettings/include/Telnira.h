@@ -27,7 +27,8 @@ public:
     CTelnira(const CTelnira&) = delete;
     CTelnira& operator=(const CTelnira&) = delete;
 
-    // Takes the port-access unit; always true (a failed start shows only as kErrorNotInitialised).
+    // Takes the port-access unit unless the object holds it already; always true (a failed start
+    // shows only as kErrorNotInitialised).
     bool Initialize();
     // Gives the unit back if held; always true.
     bool Uninitialize();

@@ -194,7 +194,10 @@ CTelnira::~CTelnira()
 
 bool CTelnira::Initialize()
 {
-    m_initialised = CWinIOUtility::AcquirePortAccess();
+    // A repeated Initialize keeps the unit the object holds: one taken twice would never be given
+    // back, and the driver would stay started after the last object is gone.
+    if (!m_initialised)
+        m_initialised = CWinIOUtility::AcquirePortAccess();
     return true;
 }
 

@@ -557,6 +557,21 @@ TEST_F(TelniraOnBoard, TelniraHasItsOwnPortAccessCount)
     EXPECT_EQ(starts(), before + 3) << "back at 0, the next object starts the driver again";
 }
 
+TEST_F(TelniraOnBoard, InitializeAgainTakesNoSecondUnit)
+{
+    auto starts = [&] { return board->memory().locked([](BoardState& s) { return s.driverStarts; }); };
+    {
+        CTelnira telnira;
+        EXPECT_TRUE(telnira.Initialize());
+        EXPECT_TRUE(telnira.Initialize());
+    }
+    // Had a repeated Initialize taken a unit the destructor never gives back, Telnira's count would
+    // not be back at 0 and this object would find the driver still started.
+    const std::uint32_t before = starts();
+    CTelnira again;
+    EXPECT_EQ(starts(), before + 1);
+}
+
 TEST_F(TelniraOnBoard, NullOutValuesAreRefusedWithoutTouchingTheBoard)
 {
     const std::pair<const char*, Status> ops[] = {
