@@ -2,6 +2,7 @@
 // operation uses, its diagnostic lines, its settling wait and its read-back.
 #include "Board.h"
 #include "Idovan.h"
+#include "MobileBroadband.h"
 #include "Telnira.h"
 #include "TestSupport.h"
 #include "WirelessBoard.h"
@@ -9,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <future>
+#include <thread>
 
 using tarvik::board::Board;
 using tarvik::board::BoardState;
@@ -287,6 +290,44 @@ TEST_F(TelniraOnBoard, WlanModuleSwitchByModel)
     EXPECT_EQ(cmos(0x60) & 0x80, 0) << "the board's WLAN radio went off";
 }
 
+// Each status read sees its own bit, set and clear, whatever the other bits of the byte say.
+TEST_F(TelniraOnBoard, StatusReadsFollowTheirBit)
+{
+    enum Where { Ec, Cmos };
+    const struct {
+        const char* model;
+        const char* name;
+        Status op;
+        Where where;
+        std::uint8_t address;
+        std::uint8_t value;
+        int status;
+    } rows[] = {
+        {"KTA", "external antenna", &CTelnira::vCM_WLANAntennaStatus, Cmos, 0x65, 0x08, 1},
+        {"KTA", "internal antenna", &CTelnira::vCM_WLANAntennaStatus, Cmos, 0x65, 0xF7, 0},
+        {"KQS", "external antenna", &CTelnira::vCM_WLANAntennaStatus, Cmos, 0x65, 0x08, 1},
+        {"KTA", "Bluetooth module on", &CTelnira::vCM_BluetoothModuleStatus, Cmos, 0x61, 0x80, 1},
+        {"KTA", "Bluetooth module off", &CTelnira::vCM_BluetoothModuleStatus, Cmos, 0x61, 0x7F, 0},
+        {"KQS", "Bluetooth module on", &CTelnira::vCM_BluetoothModuleStatus, Ec, kWlanBt, 0x04, 1},
+        {"KQS", "Bluetooth module off", &CTelnira::vCM_BluetoothModuleStatus, Ec, kWlanBt, 0xFB, 0},
+        {"KQS", "WLAN module on", &CTelnira::vCM_WLANModuleStatus, Ec, kWlanBt, 0x02, 1},
+        {"KQS", "WLAN module off", &CTelnira::vCM_WLANModuleStatus, Ec, kWlanBt, 0xFD, 0},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.model) + ": " + r.name);
+        useModel(r.model);
+        if (r.where == Ec)
+            setEc(r.address, r.value);
+        else
+            setCmos(r.address, r.value);
+        CTelnira telnira;
+        int status = 7;
+        output([&] { EXPECT_EQ((telnira.*r.op)(&status), 1); });
+        EXPECT_EQ(status, r.status);
+        EXPECT_EQ(telnira.getLastErrorNumber(), 0);
+    }
+}
+
 TEST_F(TelniraOnBoard, PowerStatusIsTheWlanRadioOrTheBluetoothModule)
 {
     struct Row {
@@ -370,6 +411,17 @@ TEST_F(TelniraOnBoard, WwanBitSwitches)
         {"KQS", &CTelnira::vCM_WWANModuleSwitch, 0, 0x0E, 0x0A, 1, 0,
          "vCM_WWANModuleSwitch: read value 0xe, from 0x9d\n"
          "vCM_WWANModuleSwitch: I'm going to set 0xa, to EC ADDR 0x9d\n"},
+        // Any non-zero argument sets the bit, but the read-back (0 or 1) is compared with the
+        // argument itself: only 1 verifies.
+        {"KTA", &CTelnira::vCM_WWANPowerOnOff, 2, 0x08, 0x0A, 0, 1,
+         "vCM_WWANPowerOnOff,readECDate =0x8\nvCM_WWANPowerOnOff,writeECDate =0xa\n"
+         "vCM_WWANPowerStatus,readECDate =0xa\n"},
+        {"KTE", &CTelnira::vCM_WWANModuleSwitch, 2, 0x0A, 0x0E, 0, 1,
+         "vCM_WWANModuleSwitch: byte read from EC_WWAN_BASE_ADDRESS = 0xa\n"
+         "vCM_WWANModuleSwitch: byte wrote to EC_WWAN_BASE_ADDRESS = 0xe\n"},
+        {"KQS", &CTelnira::vCM_WWANPowerOnOff, 2, 0x08, 0x0A, 1, 0,
+         "vCM_WWANPowerOnOff: read value 0x8, from 0x9d\n"
+         "vCM_WWANPowerOnOff: I'm going to set 0xa, to EC ADDR 0x9d\n"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(std::string(r.model) + " " + std::to_string(r.on));
@@ -494,6 +546,46 @@ TEST_F(TelniraOnBoard, AnObjectWithoutPortAccess)
         EXPECT_EQ(telnira.getLastErrorNumber(), kInvalid) << "the range test comes first";
     }
 
+    // The WLAN module switch (but for KTR's) and status do not check: they go ahead and report
+    // success, KQS through the EC byte, the other models through the WLAN service.
+    const struct {
+        const char* bios;
+        const char* name;
+        std::function<int(CTelnira&, int*)> call;
+        bool portAccesses;
+        int value; // -1: whatever the EC gave
+        const char* lines;
+    } unchecked[] = {
+        {"KQS1.00", "WLAN module switch", [](CTelnira& t, int*) { return t.vCM_WLANModuleSwitch(1); }, true, 7, nullptr},
+        {"KQS1.00", "WLAN module status", [](CTelnira& t, int* v) { return t.vCM_WLANModuleStatus(v); }, true, -1, ""},
+        {"KTA1.00", "WLAN module switch", [](CTelnira& t, int*) { return t.vCM_WLANModuleSwitch(0); }, false, 7,
+         "set state success!\n"},
+        {"KTA1.00", "WLAN module status (the radio switched off above)",
+         [](CTelnira& t, int* v) { return t.vCM_WLANModuleStatus(v); }, false, 0, nullptr},
+    };
+    for (const auto& r : unchecked) {
+        SCOPED_TRACE(std::string(r.bios) + ": " + r.name);
+        ASSERT_TRUE(board->setValue("BIOSVersion", r.bios));
+        CTelnira telnira;
+        CountingPortIo ports(tarvik::processPortIo());
+        tarvik::test::PortIoOverride portGuard(ports);
+        int value = 7;
+        int result = -1;
+        const std::string out = output([&] { result = r.call(telnira, &value); });
+        EXPECT_EQ(result, 1);
+        EXPECT_EQ(telnira.getLastErrorNumber(), 0);
+        EXPECT_EQ(ports.accesses > 0, r.portAccesses);
+        if (r.value >= 0) {
+            EXPECT_EQ(value, r.value);
+        } else {
+            EXPECT_TRUE(value == 0 || value == 1) << value;
+        }
+        if (r.lines) {
+            EXPECT_EQ(out, r.lines);
+        }
+    }
+    ASSERT_TRUE(wireless()->setWlanSoftwareRadio(0, true));
+
     ASSERT_TRUE(board->setValue("BIOSVersion", "KTR1.04"));
     CTelnira telnira;
     output([&] { EXPECT_EQ(telnira.vCM_WLANModuleSwitch(1), 0); });
@@ -538,6 +630,47 @@ TEST_F(TelniraOnBoard, SimReadinessFromTheBoardsModem)
     EXPECT_EQ(output([&] { EXPECT_EQ(telnira.vCM_WWANSIMCardIsInserted(), 0); }), lines[2]);
     setEc(kWwan, 0x00); // module without power
     EXPECT_EQ(output([&] { EXPECT_EQ(telnira.vCM_WWANSIMCardIsInserted(), 0); }), "No 3G module.\n");
+}
+
+// CWwanControl on the board's own mobile-broadband service: the radio request returns at once and
+// the service completes it later on a thread of its own, where the sink hears of it.
+TEST_F(TelniraOnBoard, RadioRoundTripOnTheBoardsModem)
+{
+    const wchar_t* modem = L"{7D5C2B90-4E1F-4A3C-8B6D-000000000000}";
+    auto w = wireless();
+    CWwanControl control;
+    // The service carries out its requests in order on one thread: once a request made after the
+    // control's has completed, the control's completion (and the sink's call) has run too.
+    auto completionsDone = [&](bool on) {
+        std::promise<std::thread::id> marker;
+        auto done = marker.get_future();
+        ASSERT_TRUE(tarvik::processMobileBroadband().requestSoftwareRadio(
+            modem, on, [&](std::uint32_t, std::int32_t, bool) { marker.set_value(std::this_thread::get_id()); }));
+        ASSERT_EQ(done.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+        EXPECT_NE(done.get(), std::this_thread::get_id()) << "completions come on the service's thread";
+    };
+    for (const int on : {0, 1}) {
+        SCOPED_TRACE(on);
+        const std::uint32_t completed = w->requestsCompleted();
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(control.SetDefaultRadioState(on), 1);
+        completionsDone(on != 0);
+        const std::string out = testing::internal::GetCapturedStdout();
+
+        const std::string asked = "\t SetSoftwareRadioState call successful requestID = ";
+        const std::size_t at = out.find(asked);
+        ASSERT_NE(at, std::string::npos) << out;
+        const std::string requestId = out.substr(at + asked.size(), out.find('\n', at) - at - asked.size());
+        EXPECT_NE(out.find("*****Received OnRadioStateChange Event\n"), std::string::npos) << out;
+        EXPECT_NE(out.find("***Received OnSetSoftwareRadioStateComplete Event for requestID = " + requestId + "\n"),
+                  std::string::npos)
+            << out;
+        EXPECT_EQ(w->requestsCompleted(), completed + 2);
+        EXPECT_EQ(w->mbnInterfaces().at(0).softwareRadioOn, on != 0);
+        EXPECT_EQ(output([&] { EXPECT_EQ(control.GetDefaultRadioState(), on ? MBN_RADIO_ON : MBN_RADIO_OFF); })
+                      .rfind(on ? "\t SoftwareRadioState \tOn\n" : "\t SoftwareRadioState \tOff\n", 0),
+                  0u);
+    }
 }
 
 // Telnira compiles the access layer in: its objects count in its own use count, not Idovan's.
