@@ -11,8 +11,10 @@ class CIdovan;
 // The G-sensor (3-D accelerometer of the motion category) through the sensor service.
 //
 // Every reference it holds is renewed by initSensor and given back by the next initSensor or the
-// destructor. Each initSensor takes one COM initialisation of the calling thread; uninitSensor and
-// the destructor give one back. Call from one thread.
+// destructor. Each initSensor enters the calling thread into the process's multithreaded COM
+// apartment once more (CoInitializeEx, the one every library shares); uninitSensor and the
+// destructor give one entry back. On a thread another library has put into a single-threaded
+// apartment the sensor works without an entry of its own and gives none back. Call from one thread.
 class MIRAVEL_EXPORT GSensor {
 public:
     // Acceleration along each axis, in g.
@@ -43,17 +45,17 @@ public:
     HRESULT setEventSink(ISensorEvents* events);
 
 private:
-    void releaseReferences();
-
     const GUID* m_pCategory;
     ISensorManager* m_pSensorManager = nullptr;
     ISensorCollection* m_pSensorCollection = nullptr;
     ISensor* m_pSensor = nullptr;
     ISensorDataReport* m_pDataReport = nullptr;
+    int m_comTaken = 0; // COM initialisations taken and not yet given back
 };
 
 // A temperature sensor (the first sensor of the environmental category) through the sensor
-// service; the same life cycle as GSensor, with diagnostic lines for the failures a user can mend.
+// service; the same life cycle as GSensor, in a single-threaded apartment, with diagnostic lines
+// for the failures a user can mend.
 class MIRAVEL_EXPORT CTSensor {
 public:
     CTSensor();
@@ -69,14 +71,13 @@ public:
     HRESULT setEventSink(ISensorEvents* events);
 
 private:
-    void releaseReferences();
-
     const GUID* m_pCategory;
     const GUID* m_pType; // kept; the search takes the category's first sensor whatever its type
     ISensorManager* m_pSensorManager = nullptr;
     ISensorCollection* m_pSensorCollection = nullptr;
     ISensor* m_pSensor = nullptr;
     ISensorDataReport* m_pDataReport = nullptr;
+    int m_comTaken = 0; // COM initialisations taken and not yet given back
 };
 
 // Sensors and location: G-sensor, board temperature, GPS module power.

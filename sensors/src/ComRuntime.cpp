@@ -8,8 +8,6 @@ namespace miravel {
 
 namespace {
 
-thread_local int initialisations = 0;
-
 // The classes this library can make, by class id.
 struct ClassEntry {
     const CLSID* clsid;
@@ -22,18 +20,6 @@ constexpr ClassEntry kClasses[] = {
 
 } // namespace
 
-HRESULT CoInitializeEx(void*, DWORD) { return initialisations++ == 0 ? S_OK : S_FALSE; }
-
-HRESULT CoInitialize(void* reserved) { return CoInitializeEx(reserved, COINIT_APARTMENTTHREADED); }
-
-void CoUninitialize()
-{
-    if (initialisations > 0)
-        --initialisations;
-}
-
-int comInitialisations() { return initialisations; }
-
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD, REFIID iid, void** object)
 {
     if (!object)
@@ -41,7 +27,7 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD, REFIID iid, voi
     *object = nullptr;
     if (outer)
         return kHrNoAggregation;
-    if (initialisations == 0)
+    if (tarvik::comApartmentDepth() == 0)
         return kHrComNotInitialised;
     for (const ClassEntry& c : kClasses) {
         if (*c.clsid == clsid)

@@ -1,82 +1,29 @@
 #include "Miravel.h"
 
-#include "ComObject.h"
-#include "ComRuntime.h"
-#include "Diagnostic.h"
 #include "SensorCalls.h"
-#include "SensorErrors.h"
 
-using miravel::releaseAndClear;
-using tarvik::diagnostic;
+namespace {
+
+// The first 3-D accelerometer of the category, found without a word.
+constexpr miravel::SensorSearch kSearch = {&SENSOR_TYPE_ACCELEROMETER_3D, nullptr, nullptr, nullptr, nullptr};
+
+} // namespace
 
 GSensor::GSensor() : m_pCategory(&SENSOR_CATEGORY_MOTION) { initSensor(); }
 
 GSensor::~GSensor()
 {
-    if (m_pSensor)
-        m_pSensor->SetEventSink(nullptr);
-    releaseReferences();
-    miravel::CoUninitialize();
-}
-
-void GSensor::releaseReferences()
-{
-    releaseAndClear(m_pDataReport);
-    releaseAndClear(m_pSensor);
-    releaseAndClear(m_pSensorCollection);
-    releaseAndClear(m_pSensorManager);
+    miravel::finishWithSensor({m_pSensorManager, m_pSensorCollection, m_pSensor, m_pDataReport}, m_comTaken);
 }
 
 HRESULT GSensor::initSensor()
 {
-    miravel::CoInitializeEx(nullptr, miravel::COINIT_MULTITHREADED);
-    // What the previous call left behind is let go here, so a caller that renews the sensor on
-    // every reading holds one set of references, not one per reading.
-    releaseReferences();
-
-    HRESULT hr = miravel::CoCreateInstance(CLSID_SensorManager, nullptr, miravel::CLSCTX_INPROC_SERVER,
-                                           IID_ISensorManager, reinterpret_cast<void**>(&m_pSensorManager));
-    if (!m_pSensorManager || hr == miravel::kHrDisabledByPolicy)
-        return hr;
-    hr = m_pSensorManager->GetSensorsByCategory(*m_pCategory, &m_pSensorCollection);
-    if (FAILED(hr))
-        return hr;
-    hr = m_pSensorManager->RequestPermissions(nullptr, m_pSensorCollection, 0);
-    if (FAILED(hr))
-        return hr;
-    ULONG count = 0;
-    hr = m_pSensorCollection->GetCount(&count);
-    if (FAILED(hr))
-        return hr;
-    if (count == 0)
-        return E_UNEXPECTED;
-
-    for (ULONG i = 0; i < count && !m_pSensor; ++i) {
-        ISensor* candidate = nullptr;
-        if (FAILED(m_pSensorCollection->GetAt(i, &candidate)))
-            continue;
-        GUID type{};
-        if (SUCCEEDED(candidate->GetType(&type)) && type == SENSOR_TYPE_ACCELEROMETER_3D)
-            m_pSensor = candidate;
-        else
-            candidate->Release();
-    }
-    if (!m_pSensor)
-        return E_UNEXPECTED;
-
-    SensorState state = SENSOR_STATE_ERROR;
-    hr = m_pSensor->GetState(&state);
-    if (FAILED(hr))
-        return hr;
-    if (state == SENSOR_STATE_ACCESS_DENIED) {
-        hr = m_pSensorManager->RequestPermissions(nullptr, m_pSensorCollection, 1);
-        if (FAILED(hr))
-            return hr;
-    }
-    return m_pSensor->GetData(&m_pDataReport);
+    miravel::takeComInitialisation(COINIT_MULTITHREADED, m_comTaken);
+    return miravel::acquireSensor(*m_pCategory, kSearch,
+                                  {m_pSensorManager, m_pSensorCollection, m_pSensor, m_pDataReport});
 }
 
-HRESULT GSensor::uninitSensor() { return miravel::letGoOfSensor(m_pSensor); }
+HRESULT GSensor::uninitSensor() { return miravel::letGoOfSensor(m_pSensor, m_comTaken); }
 
 HRESULT GSensor::getSensorData(GSENSOR_DATA_TYPE* data)
 {
@@ -108,11 +55,4 @@ HRESULT GSensor::getSensorData(GSENSOR_DATA_TYPE* data)
 
 HRESULT GSensor::setReportInterval(ULONG milliseconds) { return miravel::applyReportInterval(m_pSensor, milliseconds); }
 
-HRESULT GSensor::setEventSink(ISensorEvents* events)
-{
-    if (!events)
-        return S_OK;
-    if (!m_pSensor)
-        return E_INVALIDARG;
-    return m_pSensor->SetEventSink(events);
-}
+HRESULT GSensor::setEventSink(ISensorEvents* events) { return miravel::setSensorEventSink(m_pSensor, events); }

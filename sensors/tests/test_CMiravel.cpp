@@ -176,12 +176,19 @@ TEST_P(MiravelGSensorFailure, GivesItsCodeAndOneLine)
     const GSensorFailure& c = GetParam();
     sensors.present.clear();
     c.arrange(sensors);
-    CMiravel miravel;
-    CMiravel::GSensorData g{};
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(miravel.vSR_GSensorValueGet(&g), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.line);
-    EXPECT_EQ(miravel.getLastErrorNumber(), c.error);
+    {
+        CMiravel miravel;
+        EXPECT_EQ(tarvik::comApartmentDepth(), 1) << "the G-sensor's entry";
+        CMiravel::GSensorData g{};
+        for (int reading = 0; reading < 2; ++reading) {
+            testing::internal::CaptureStdout();
+            EXPECT_EQ(miravel.vSR_GSensorValueGet(&g), 0);
+            EXPECT_EQ(testing::internal::GetCapturedStdout(), c.line);
+            EXPECT_EQ(miravel.getLastErrorNumber(), c.error);
+            EXPECT_EQ(tarvik::comApartmentDepth(), 1) << "a failed reading gives back the entry it took";
+        }
+    }
+    EXPECT_EQ(tarvik::comApartmentDepth(), 0) << "nothing is left once the object is gone";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -210,6 +217,31 @@ INSTANTIATE_TEST_SUITE_P(
                        [](FakeSensorService& s) { s.addAccelerometer("fake/accel", 0.1, 0.2, 0).report.values.pop_back(); },
                        kReadFailed, "vSR_GSensorValueGet: getSensorData failed, hr = 0x80070490\n"}),
     [](const testing::TestParamInfo<GSensorFailure>& info) { return std::string(info.param.name); });
+
+// The G-sensor's COM apartment is the thread's one, which every library of the process sees.
+TEST_F(MiravelTest, TheGSensorSharesTheThreadsApartmentWithTheOtherLibraries)
+{
+    CMiravel::GSensorData g{};
+    {
+        CMiravel miravel;
+        EXPECT_EQ(tarvik::comApartmentDepth(), 1);
+        EXPECT_EQ(CoInitialize(nullptr), RPC_E_CHANGED_MODE) << "the thread is in the multithreaded apartment";
+        EXPECT_EQ(miravel.vSR_GSensorValueGet(&g), 1);
+        EXPECT_EQ(tarvik::comApartmentDepth(), 1);
+    }
+    EXPECT_EQ(tarvik::comApartmentDepth(), 0);
+
+    // A thread another library put into a single-threaded apartment: the G-sensor still reads, and
+    // gives back no entry it did not take.
+    ASSERT_EQ(CoInitialize(nullptr), S_OK);
+    {
+        CMiravel miravel;
+        EXPECT_EQ(miravel.vSR_GSensorValueGet(&g), 1);
+        EXPECT_DOUBLE_EQ(g.z, -0.98);
+    }
+    EXPECT_EQ(tarvik::comApartmentDepth(), 1) << "the other library's entry is still there";
+    CoUninitialize();
+}
 
 TEST_F(MiravelTest, ReportWithoutZStillDeliversXAndY)
 {

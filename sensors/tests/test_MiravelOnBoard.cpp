@@ -93,15 +93,19 @@ TEST_F(MiravelOnBoard, GSensorFaultsGiveTheirCodes)
         SCOPED_TRACE(c.fault);
         board->clearAllFaults();
         ASSERT_TRUE(board->setFault(c.fault, ""));
-        CMiravel miravel;
-        CMiravel::GSensorData g{};
-        EXPECT_EQ(gsensor(miravel, g), c.result);
-        EXPECT_EQ(miravel.getLastErrorNumber(), c.error);
-        EXPECT_EQ(lastOutput, c.line);
-        if (c.error == kReadFailed) {
-            EXPECT_DOUBLE_EQ(g.x, 0.25) << "X and Y are read although Z is missing";
-            EXPECT_DOUBLE_EQ(g.y, 0.5);
+        {
+            CMiravel miravel;
+            CMiravel::GSensorData g{};
+            EXPECT_EQ(gsensor(miravel, g), c.result);
+            EXPECT_EQ(miravel.getLastErrorNumber(), c.error);
+            EXPECT_EQ(lastOutput, c.line);
+            if (c.error == kReadFailed) {
+                EXPECT_DOUBLE_EQ(g.x, 0.25) << "X and Y are read although Z is missing";
+                EXPECT_DOUBLE_EQ(g.y, 0.5);
+            }
+            EXPECT_EQ(tarvik::comApartmentDepth(), 1) << "only the G-sensor's own entry is left";
         }
+        EXPECT_EQ(tarvik::comApartmentDepth(), 0);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "Miravel.h"
 
 #include <atomic>
+#include <thread>
 #include <gtest/gtest.h>
 
 using namespace tarvik::test;
@@ -105,6 +106,44 @@ TEST_F(SensorClasses, CTSensorReadsTheFirstEnvironmentalSensor)
     float celsius = 0;
     EXPECT_EQ(t.getSensorData(&celsius), S_OK);
     EXPECT_FLOAT_EQ(celsius, 21.5f);
+}
+
+// GSensor enters the multithreaded apartment, CTSensor the single-threaded one: on one thread the
+// second is refused its entry, works all the same and gives back nothing it did not take. (On a
+// thread of its own: the other tests leave this one's entries of their initSensor calls.)
+TEST_F(SensorClasses, BothClassesOnOneThreadShareItsApartment)
+{
+    sensors.addAccelerometer("fake/accel", 0, 0, -1);
+    sensors.addThermometer("fake/temp", 21.5);
+    std::thread([] {
+        {
+            GSensor g;
+            EXPECT_EQ(tarvik::comApartmentDepth(), 1);
+            {
+                CTSensor t;
+                EXPECT_EQ(tarvik::comApartmentDepth(), 1) << "the thread stays in the multithreaded apartment";
+                float celsius = 0;
+                EXPECT_EQ(t.getSensorData(&celsius), S_OK);
+                EXPECT_EQ(t.setReportInterval(50), S_OK);
+                EXPECT_EQ(t.initSensor(), S_OK);
+                EXPECT_EQ(t.uninitSensor(), S_OK);
+            }
+            EXPECT_EQ(tarvik::comApartmentDepth(), 1) << "the G-sensor's entry is still there";
+            GSensor::GSENSOR_DATA_TYPE data{};
+            EXPECT_EQ(g.getSensorData(&data), S_OK);
+            EXPECT_EQ(g.setReportInterval(50), S_OK);
+        }
+        EXPECT_EQ(tarvik::comApartmentDepth(), 0);
+
+        {
+            CTSensor t;
+            EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), RPC_E_CHANGED_MODE) << "a single-threaded one";
+            GSensor g;
+            GSensor::GSENSOR_DATA_TYPE data{};
+            EXPECT_EQ(g.getSensorData(&data), S_OK);
+        }
+        EXPECT_EQ(tarvik::comApartmentDepth(), 0);
+    }).join();
 }
 
 // CTSensor tells a person what to do about the failures they can mend.
