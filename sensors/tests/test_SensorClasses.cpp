@@ -3,6 +3,7 @@
 #include "Miravel.h"
 
 #include <atomic>
+#include <functional>
 #include <thread>
 #include <gtest/gtest.h>
 
@@ -58,6 +59,7 @@ TEST_F(SensorClasses, GSensorUninitLetsGoOnceThenSaysThereIsNone)
     EXPECT_EQ(g.uninitSensor(), E_POINTER);
 }
 
+// Both classes set the interval the same way; each on its own sensor.
 TEST_F(SensorClasses, ReportIntervalTakenOrRefusedWithThePropertysError)
 {
     const struct {
@@ -75,14 +77,22 @@ TEST_F(SensorClasses, ReportIntervalTakenOrRefusedWithThePropertysError)
         {"gone", {SensorError::Gone, SensorError::None}, kDeviceGone, 0, ""},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
         sensors.present.clear();
         sensors.addAccelerometer("fake/accel", 0, 0, -1).intervalResult = c.service;
+        sensors.addThermometer("fake/temp", 20).intervalResult = c.service;
         GSensor g;
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(g.setReportInterval(50), c.expected);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.line);
-        EXPECT_EQ(sensors.find("fake/accel")->intervalMs, c.storedMs);
+        CTSensor t;
+        const std::pair<const char*, std::function<HRESULT(ULONG)>> setters[] = {
+            {"fake/accel", [&](ULONG ms) { return g.setReportInterval(ms); }},
+            {"fake/temp", [&](ULONG ms) { return t.setReportInterval(ms); }},
+        };
+        for (const auto& [id, set] : setters) {
+            SCOPED_TRACE(std::string(c.name) + " " + id);
+            testing::internal::CaptureStdout();
+            EXPECT_EQ(set(50), c.expected);
+            EXPECT_EQ(testing::internal::GetCapturedStdout(), c.line);
+            EXPECT_EQ(sensors.find(id)->intervalMs, c.storedMs);
+        }
     }
 }
 
@@ -99,13 +109,18 @@ TEST_F(SensorClasses, EventSinkIsHeldUntilClearedOrTheSensorGoes)
     EXPECT_EQ(sink.references, 1u) << "the destructor clears the sink";
 }
 
-TEST_F(SensorClasses, CTSensorReadsTheFirstEnvironmentalSensor)
+TEST_F(SensorClasses, CTSensorReadsTheFirstEnvironmentalSensorAndFailsOnceItIsGone)
 {
     sensors.addThermometer("fake/temp", 21.5);
     CTSensor t;
     float celsius = 0;
     EXPECT_EQ(t.getSensorData(&celsius), S_OK);
     EXPECT_FLOAT_EQ(celsius, 21.5f);
+
+    sensors.remove("fake/temp");
+    celsius = 7;
+    EXPECT_EQ(t.getSensorData(&celsius), kDeviceGone) << "the id check notices";
+    EXPECT_EQ(celsius, 0.0f);
 }
 
 // GSensor enters the multithreaded apartment, CTSensor the single-threaded one: on one thread the
