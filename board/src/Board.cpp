@@ -219,7 +219,7 @@ const std::vector<ProfileValue>& profileValueNames()
         {"sensors", "AccelX", "accelerometer X in g (default 0)", gForce},
         {"sensors", "AccelY", "accelerometer Y in g (default 0)", gForce},
         {"sensors", "AccelZ", "accelerometer Z in g (default -1: lying flat)", gForce},
-        {"sensors", "AccelDrift", "largest drift added to each axis per report, in g (default 0.02; 0: none)", driftG},
+        {"sensors", "AccelDrift", "the most each axis strays from its set value, in g (default 0.02; 0: none)", driftG},
         {"sensors", "CpuTemperature", "CPU temperature the Quenmark service answers, in degrees Celsius (default 48)", celsius},
         {"hardware", "WLANInterfaces", "WLAN interfaces the WLAN service lists, 0 to 4 (0: the built-in module)", interfaceCount},
         {"hardware", "MBNInterfaces", "mobile-broadband interfaces listed, 0 to 4 (0: the built-in modem)", interfaceCount},
