@@ -34,7 +34,6 @@ namespace {
 
 constexpr wchar_t kProject[] = L"PROJECT";
 constexpr wchar_t kDefaultWakeupCode[] = L"3F";
-constexpr wchar_t kNoKeyboards[] = L"none";
 constexpr char kLockName[] = "Tarvik.lock";
 // How long a second start waits for a starting first instance to listen on its socket.
 constexpr int kHandOverWaitMs = 5000;
@@ -199,23 +198,10 @@ bool CGX58_UtilityApp::BecomeRunningInstance(unsigned long wakeupCode)
     m_traySocket = std::make_unique<CTraySocket>(m_pTrayWnd.get());
     m_traySocket->Listen();
     m_keyboardHook = std::make_unique<CKeyboardHook>();
-    const std::wstring devices = ReadSettingText(kProject, L"KEYBOARD_DEVICES", L"");
-    if (devices != kNoKeyboards)
-        m_keyboardHook->Install(KeyboardDevices(devices));
+    m_keyboardHook->Install(ParseKeyboardDevices(ReadSettingText(kProject, L"KEYBOARD_DEVICES", L"")));
     m_sessionEnd = std::make_unique<SessionEndWatcher>(m_pTrayWnd.get());
     m_sessionEnd->Install();
 
     PostMessage(FindWindowByTitle(QStringLiteral("TARVIK_TRAY_WND")), WM_TRAY_KEY, wakeupCode, 0);
     return true;
-}
-
-QStringList CGX58_UtilityApp::KeyboardDevices(const std::wstring& setting)
-{
-    QStringList devices;
-    for (const QString& part : QString::fromStdWString(setting).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        const QString device = part.trimmed();
-        if (!device.isEmpty())
-            devices << device;
-    }
-    return devices;
 }

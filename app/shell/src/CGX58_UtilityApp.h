@@ -4,8 +4,6 @@
 #include "Idovan.h"
 #include "Kestrom.h"
 
-#include <QStringList>
-
 #include <memory>
 #include <string>
 
@@ -37,10 +35,6 @@ public:
 
     CTrayWnd* TrayWnd() const { return m_pTrayWnd.get(); }
     HardType GetHardType() const { return m_hardType; }
-
-    // The input devices named by the setting PROJECT/KEYBOARD_DEVICES: paths separated by commas;
-    // an empty setting names none (the hook then reads every keyboard), "none" turns the hook off.
-    static QStringList KeyboardDevices(const std::wstring& setting);
 
 private:
     void TraceDiagnostics();

@@ -3,45 +3,33 @@
 #include "Trace.h"
 #include "WindowMessages.h"
 
-#include <QDir>
-#include <QFile>
 #include <QSocketNotifier>
 
 #include <cerrno>
-#include <climits>
 #include <cstring>
 #include <cwchar>
-#include <fcntl.h>
 #include <linux/input.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
 
-constexpr char kInputDir[] = "/dev/input";
 constexpr wchar_t kTrayTitle[] = L"TARVIK_TRAY_WND";
 constexpr std::size_t kReadChunk = 64 * sizeof(input_event);
-constexpr std::size_t kKeyBitsLongs = (KEY_MAX + 1 + LONG_BIT - 1) / LONG_BIT;
+constexpr wchar_t kSocketOnly[] = L"front-panel keys reach the program only through its socket";
 
-bool testBit(const unsigned long* bits, unsigned bit) { return (bits[bit / LONG_BIT] >> (bit % LONG_BIT)) & 1UL; }
-
-// A keyboard as udev counts one (ID_INPUT_KEYBOARD): it has Escape, the digits and Q to D, key
-// codes 1 to 31. Hotkey-only devices (a laptop's extra buttons) are read only when named.
-bool isKeyboard(int fd)
+const wchar_t* kindName(KeyDeviceKind kind)
 {
-    unsigned long keys[kKeyBitsLongs] = {};
-    if (ioctl(fd, EVIOCGBIT(EV_KEY, sizeof keys), keys) < 0)
-        return false;
-    for (unsigned key = KEY_ESC; key <= KEY_D; ++key) {
-        if (!testBit(keys, key))
-            return false;
+    switch (kind) {
+    case KeyDeviceKind::Keyboard: return L"keyboard";
+    case KeyDeviceKind::Hotkeys: return L"hotkeys";
+    case KeyDeviceKind::Other: break;
     }
-    return true;
+    return L"other";
 }
 
 } // namespace
 
-CKeyboardHook::CKeyboardHook(QObject* parent) : QObject(parent) {}
+CKeyboardHook::CKeyboardHook(InputDevices& devices, QObject* parent) : QObject(parent), m_inputDevices(devices) {}
 
 CKeyboardHook::~CKeyboardHook()
 {
@@ -51,48 +39,58 @@ CKeyboardHook::~CKeyboardHook()
     }
 }
 
-int CKeyboardHook::Install(const QStringList& devices)
+QStringList CKeyboardHook::DeviceNames() const
 {
-    QStringList paths = devices;
-    const bool named = !devices.isEmpty();
-    if (!named) {
-        const QStringList entries = QDir(QLatin1String(kInputDir)).entryList({QStringLiteral("event*")}, QDir::System);
-        for (const QString& entry : entries)
-            paths << QLatin1String(kInputDir) + QLatin1Char('/') + entry;
+    QStringList names;
+    for (const auto& device : m_devices)
+        names << device->name;
+    return names;
+}
+
+int CKeyboardHook::Install(const KeyboardDeviceSetting& setting)
+{
+    using Choice = KeyboardDeviceSetting::Choice;
+    if (setting.choice == Choice::None) {
+        TraceMessage(L"CKeyboardHook: no device is read (KEYBOARD_DEVICES=none); %s", kSocketOnly);
+        return 0;
+    }
+    const bool named = setting.choice == Choice::Named;
+    QStringList paths;
+    if (named) {
+        for (const std::wstring& path : setting.paths)
+            paths << QString::fromStdWString(path);
+    } else {
+        paths = m_inputDevices.List();
     }
     int denied = 0;
     for (const QString& path : paths) {
-        const int fd = open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) {
-            if (errno == EACCES || errno == EPERM)
+        const InputDevices::Opened device = m_inputDevices.Open(path);
+        if (device.fd < 0) {
+            if (device.error == EACCES || device.error == EPERM)
                 ++denied;
             else if (named)
-                TraceMessage(L"CKeyboardHook: cannot read <%s>: %S", path.toStdWString().c_str(), std::strerror(errno));
+                TraceMessage(L"CKeyboardHook: cannot read <%s>: %S", path.toStdWString().c_str(), std::strerror(device.error));
             continue;
         }
-        if (!named && !isKeyboard(fd)) {
-            close(fd);
+        const KeyDeviceKind kind = ClassifyKeyDevice(device.description);
+        if (!named && !ReadByDefault(kind)) {
+            close(device.fd);
             continue;
         }
-        input_id id{};
-        ioctl(fd, EVIOCGID, &id);
-        char name[256] = {};
-        ioctl(fd, EVIOCGNAME(sizeof name - 1), name);
-        AddDevice(fd, id.bustype, path + QStringLiteral(" (") + QString::fromUtf8(name) + QLatin1Char(')'));
-        TraceMessage(L"CKeyboardHook: reading <%s>", m_devices.back()->name.toStdWString().c_str());
+        AddDevice(device.fd, kind, device.description.bus, path + QStringLiteral(" (") + device.name + QLatin1Char(')'));
+        TraceMessage(L"CKeyboardHook: reading <%s> as %s", m_devices.back()->name.toStdWString().c_str(), kindName(kind));
     }
     if (m_devices.empty() && denied > 0)
-        TraceMessage(L"CKeyboardHook: no permission to read the keyboards (%d of %s); front-panel keys reach the "
-                     L"program only through its socket",
-                     denied, named ? L"the named devices" : L"/dev/input/event*");
+        TraceMessage(L"CKeyboardHook: no permission to read the keyboards (%d of %s); %s", denied,
+                     named ? L"the named devices" : L"/dev/input/event*", kSocketOnly);
     else if (m_devices.empty())
-        TraceMessage(L"CKeyboardHook: no keyboard to read; front-panel keys reach the program only through its socket");
+        TraceMessage(L"CKeyboardHook: no keyboard to read; %s", kSocketOnly);
     return static_cast<int>(m_devices.size());
 }
 
-void CKeyboardHook::AddDevice(int fd, std::uint16_t bus, const QString& name)
+void CKeyboardHook::AddDevice(int fd, KeyDeviceKind kind, std::uint16_t bus, const QString& name)
 {
-    auto device = std::make_unique<Device>(Device{fd, name, EvdevKeyDecoder(bus), nullptr});
+    auto device = std::make_unique<Device>(Device{fd, name, EvdevKeyDecoder(kind, bus), nullptr});
     Device* raw = device.get();
     raw->notifier = new QSocketNotifier(fd, QSocketNotifier::Read);
     connect(raw->notifier, &QSocketNotifier::activated, this, [this, raw] { OnReadable(raw); });

@@ -1,10 +1,11 @@
 #pragma once
 
 #include "EvdevKeyDecoder.h"
+#include "InputDevices.h"
+#include "KeyDevices.h"
 
 #include <QObject>
 #include <QString>
-#include <QStringList>
 
 #include <memory>
 #include <vector>
@@ -22,18 +23,20 @@ class QSocketNotifier;
 class CKeyboardHook : public QObject {
     Q_OBJECT
 public:
-    explicit CKeyboardHook(QObject* parent = nullptr);
+    explicit CKeyboardHook(InputDevices& devices = inputDevices(), QObject* parent = nullptr);
     ~CKeyboardHook() override;
 
-    // Reads the devices named (paths such as /dev/input/by-path/...-event-kbd), or when none are
-    // named every keyboard under /dev/input this user may read. Returns how many are read; without
-    // permission to read any, says so in one trace line (the tray socket still takes keys).
-    int Install(const QStringList& devices = {});
+    // Reads the devices of the setting (KeyDevices.h): by default every keyboard and hotkey device
+    // this user may read, or the devices named (whatever they are), or none. Returns how many are
+    // read; without permission to read any, says so in one trace line (the tray socket still takes
+    // keys).
+    int Install(const KeyboardDeviceSetting& setting);
 
-    // Reads an open device of the given bus (the hook owns the descriptor from now on).
-    void AddDevice(int fd, std::uint16_t bus, const QString& name);
+    // Reads an open device of the given kind and bus (the hook owns the descriptor from now on).
+    void AddDevice(int fd, KeyDeviceKind kind, std::uint16_t bus, const QString& name);
 
     int DeviceCount() const { return static_cast<int>(m_devices.size()); }
+    QStringList DeviceNames() const;
 
 private:
     struct Device {
@@ -45,5 +48,6 @@ private:
     void OnReadable(Device* device);
     void Remove(Device* device);
 
+    InputDevices& m_inputDevices;
     std::vector<std::unique_ptr<Device>> m_devices;
 };

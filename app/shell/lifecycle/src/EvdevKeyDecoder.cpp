@@ -9,6 +9,8 @@ namespace {
 constexpr std::uint32_t kAtkbdExtendedBit = 0x80;
 constexpr std::uint32_t kAtkbdCodeMask = 0x7F;
 constexpr std::uint32_t kAtkbdMaxReport = 0xFF;
+// A hotkey driver's codes that are scan codes: one byte, as the firmware sends them.
+constexpr std::uint32_t kHotkeyMaxReport = 0xFF;
 constexpr std::uint32_t kFirstHidUsage = 0x10000;
 
 // HID usages (page << 16 | id) that Windows's HID keyboard driver reports as E0-prefixed scan codes
@@ -39,23 +41,27 @@ constexpr HidExtendedKey kHidExtendedKeys[] = {
 constexpr std::int32_t kKeyRelease = 0;
 constexpr std::int32_t kKeyPress = 1;
 
+std::optional<std::uint32_t> hidScanCode(std::uint32_t usage)
+{
+    for (const HidExtendedKey& key : kHidExtendedKeys) {
+        if (key.usage == usage)
+            return key.scanCode;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
-std::optional<std::uint32_t> PanelScanCode(std::uint16_t bus, std::uint32_t scanReport)
+std::optional<std::uint32_t> PanelScanCode(KeyDeviceKind kind, std::uint16_t bus, std::uint32_t scanReport)
 {
-    if (bus == BUS_I8042) {
-        if (scanReport & kAtkbdExtendedBit && scanReport <= kAtkbdMaxReport)
+    if (scanReport >= kFirstHidUsage)
+        return hidScanCode(scanReport);
+    if (kind == KeyDeviceKind::Keyboard) {
+        if (bus == BUS_I8042 && scanReport & kAtkbdExtendedBit && scanReport <= kAtkbdMaxReport)
             return scanReport & kAtkbdCodeMask;
         return std::nullopt;
     }
-    if (scanReport >= kFirstHidUsage) {
-        for (const HidExtendedKey& key : kHidExtendedKeys) {
-            if (key.usage == scanReport)
-                return key.scanCode;
-        }
-        return std::nullopt;
-    }
-    if (scanReport == 0 || scanReport > kAtkbdMaxReport)
+    if (scanReport == 0 || scanReport > kHotkeyMaxReport)
         return std::nullopt;
     return scanReport;
 }
@@ -95,7 +101,7 @@ void EvdevKeyDecoder::HandleEvent(std::uint16_t type, std::uint16_t code, std::i
     }
     if (type != EV_KEY || !m_scan || (value != kKeyPress && value != kKeyRelease))
         return;
-    if (const auto scanCode = PanelScanCode(m_bus, *m_scan))
+    if (const auto scanCode = PanelScanCode(m_kind, m_bus, *m_scan))
         out.push_back({*scanCode, value == kKeyPress});
     m_scan.reset();
 }

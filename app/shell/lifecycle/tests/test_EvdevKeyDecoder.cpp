@@ -12,38 +12,57 @@
 namespace {
 
 struct MappingCase {
+    KeyDeviceKind kind;
     std::uint16_t bus;
     std::uint32_t report;
     std::optional<std::uint32_t> scanCode;
 };
 
-TEST(PanelScanCode, PerDriver)
+TEST(PanelScanCode, PerKindOfDevice)
 {
+    constexpr auto keyboard = KeyDeviceKind::Keyboard;
+    constexpr auto hotkeys = KeyDeviceKind::Hotkeys;
     const MappingCase cases[] = {
         // atkbd: bit 7 is the E0 prefix.
-        {BUS_I8042, 0xA1, 0x21},       // E0 21
-        {BUS_I8042, 0x9D, 0x1D},       // right Ctrl
-        {BUS_I8042, 0xC8, 0x48},       // Up arrow
-        {BUS_I8042, 0x81, 0x01},       // E0 01: a shut-down key of the front panel
-        {BUS_I8042, 0x1E, std::nullopt},  // "A": not extended
-        {BUS_I8042, 0x01, std::nullopt},  // Escape: not extended
-        {BUS_I8042, 0x1A1, std::nullopt}, // a set-3 report, not a set-1 code
+        {keyboard, BUS_I8042, 0xA1, 0x21},       // E0 21
+        {keyboard, BUS_I8042, 0x9D, 0x1D},       // right Ctrl
+        {keyboard, BUS_I8042, 0xC8, 0x48},       // Up arrow
+        {keyboard, BUS_I8042, 0x81, 0x01},       // E0 01: a shut-down key of the front panel
+        {keyboard, BUS_I8042, 0x1E, std::nullopt},  // "A": not extended
+        {keyboard, BUS_I8042, 0x01, std::nullopt},  // Escape: not extended
+        {keyboard, BUS_I8042, 0x1A1, std::nullopt}, // a set-3 report, not a set-1 code
         // HID usages.
-        {BUS_USB, 0x70052, 0x48},      // Up arrow
-        {BUS_USB, 0x700E4, 0x1D},      // right Ctrl
-        {BUS_I2C, 0xC00E9, 0x30},      // volume up
-        {BUS_BLUETOOTH, 0x10082, 0x5F}, // sleep
-        {BUS_USB, 0x70004, std::nullopt}, // "a"
-        {BUS_USB, 0x70029, std::nullopt}, // Escape
+        {keyboard, BUS_USB, 0x70052, 0x48},      // Up arrow
+        {keyboard, BUS_USB, 0x700E4, 0x1D},      // right Ctrl
+        {keyboard, BUS_I2C, 0xC00E9, 0x30},      // volume up
+        {keyboard, BUS_BLUETOOTH, 0x10082, 0x5F}, // sleep
+        {keyboard, BUS_USB, 0x70004, std::nullopt}, // "a"
+        {keyboard, BUS_USB, 0x70029, std::nullopt}, // Escape
+        // Full keyboards that report key positions (matrix-keypad, cros-ec-keyb): row/column, not
+        // scan codes. Taken as codes they would power the machine off (0x01, 0x70) or latch the
+        // emergency (0x40) at an ordinary key.
+        {keyboard, BUS_HOST, 0x01, std::nullopt},
+        {keyboard, BUS_HOST, 0x70, std::nullopt},
+        {keyboard, BUS_HOST, 0x40, std::nullopt},
+        {keyboard, BUS_HOST, 0xA1, std::nullopt},
+        {keyboard, BUS_I2C, 0x0305, std::nullopt},
         // Platform hotkey drivers: the firmware's code is the scan code.
-        {BUS_HOST, 0xA1, 0xA1},
-        {BUS_HOST, 0x40, 0x40},
-        {BUS_HOST, 0x00, std::nullopt},
-        {BUS_HOST, 0xE005, std::nullopt},
+        {hotkeys, BUS_HOST, 0xA1, 0xA1},
+        {hotkeys, BUS_HOST, 0x40, 0x40},
+        {hotkeys, BUS_HOST, 0x01, 0x01},
+        {hotkeys, BUS_HOST, 0x00, std::nullopt},
+        {hotkeys, BUS_HOST, 0x100, std::nullopt},
+        {hotkeys, BUS_HOST, 0xE005, std::nullopt},
+        // A keyboard's consumer-control keys come as a device of their own: HID usages still.
+        {hotkeys, BUS_USB, 0xC00E9, 0x30},
+        {hotkeys, BUS_USB, 0xC00B0, std::nullopt}, // play: not extended
+        // A named device of no particular kind is taken as hotkeys.
+        {KeyDeviceKind::Other, BUS_HOST, 0xA1, 0xA1},
     };
     for (const MappingCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << "bus " << c.bus << " report 0x" << std::hex << c.report);
-        EXPECT_EQ(PanelScanCode(c.bus, c.report), c.scanCode);
+        SCOPED_TRACE(testing::Message() << "kind " << static_cast<int>(c.kind) << " bus " << c.bus << " report 0x"
+                                        << std::hex << c.report);
+        EXPECT_EQ(PanelScanCode(c.kind, c.bus, c.report), c.scanCode);
     }
 }
 
@@ -64,7 +83,7 @@ std::string keyFrame(std::uint32_t scan, std::uint16_t key, std::int32_t value)
 
 TEST(EvdevKeyDecoder, ExtendedPressesAndReleases)
 {
-    EvdevKeyDecoder decoder(BUS_I8042);
+    EvdevKeyDecoder decoder(KeyDeviceKind::Keyboard, BUS_I8042);
     const std::string bytes = keyFrame(0x1E, KEY_A, 1) + keyFrame(0x1E, KEY_A, 0) + // ordinary key
                               keyFrame(0xC8, KEY_UP, 1) + keyFrame(0xC8, KEY_UP, 2) + // held: repeat
                               keyFrame(0xC8, KEY_UP, 0) +
@@ -75,7 +94,7 @@ TEST(EvdevKeyDecoder, ExtendedPressesAndReleases)
 
 TEST(EvdevKeyDecoder, RecordsSplitAcrossReads)
 {
-    EvdevKeyDecoder decoder(BUS_HOST);
+    EvdevKeyDecoder decoder(KeyDeviceKind::Hotkeys, BUS_HOST);
     const std::string bytes = keyFrame(0xA1, KEY_PROG1, 1) + keyFrame(0xA1, KEY_PROG1, 0);
     std::vector<PanelKeyEvent> events;
     // Odd chunk sizes cut records anywhere.
@@ -88,7 +107,7 @@ TEST(EvdevKeyDecoder, RecordsSplitAcrossReads)
 
 TEST(EvdevKeyDecoder, ScanReportOnlyCountsInItsFrameAndDroppedFramesAreSkipped)
 {
-    EvdevKeyDecoder decoder(BUS_I8042);
+    EvdevKeyDecoder decoder(KeyDeviceKind::Keyboard, BUS_I8042);
     // A scan report whose frame ends before the key event belongs to no key.
     std::string bytes = record(EV_MSC, MSC_SCAN, 0xA1) + record(EV_SYN, SYN_REPORT, 0) + record(EV_KEY, KEY_CALC, 1) +
                         record(EV_SYN, SYN_REPORT, 0);
