@@ -33,7 +33,8 @@ public:
                            const std::string& dmiBiosVersionPath, const std::string& defaultBoardDir);
 
     // $XDG_RUNTIME_DIR/tarvik (or /tmp/tarvik-<uid> without a runtime directory): where the
-    // default board, sockets and other per-session files live.
+    // default board, sockets and other per-session files live. Only the path: makeRuntimeFolder()
+    // (PrivateFolder.h) makes it and says whether it may be used.
     static std::string runtimeDir();
 
 private:

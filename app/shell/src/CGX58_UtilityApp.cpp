@@ -7,6 +7,7 @@
 #include "HexText.h"
 #include "Platform.h"
 #include "PortDiscovery.h"
+#include "PrivateFolder.h"
 #include "PrivateProfile.h"
 #include "ProcessCount.h"
 #include "ProcessLauncher.h"
@@ -83,6 +84,14 @@ bool CGX58_UtilityApp::InitInstance()
 {
     // 1. Nothing to register: Qt's controls need no class registration.
     TraceDebug(L"\nApp Starting...");
+    // The lock, the sockets and the default board live in the runtime folder; one that is not this
+    // user's alone (another user may make /tmp/tarvik-<uid> first) would let that user block the
+    // start, read the traces or stand in for the tray socket. Checked before anything is put there.
+    if (const auto problem = tarvik::makeRuntimeFolder()) {
+        TraceDebug(L"\nApp the runtime folder %S; Tarvik ends", problem->c_str());
+        m_exitCode = kExitRuntimeFolderRefused;
+        return false;
+    }
     TraceDiagnostics();
 
     const DataPaths paths = ResolveDataPaths(ProcessDataPathSources(), traceDebugLine);
@@ -164,11 +173,11 @@ int CGX58_UtilityApp::Check_Process()
 
 bool CGX58_UtilityApp::TakeInstanceLock()
 {
-    CTraySocket::MakeRuntimeFolder();
     const QString socketPath = CTraySocket::SocketPath();
     const std::string path = tarvik::Platform::runtimeDir() + "/" + kLockName;
-    // Close-on-exec: a program started from a key must not inherit (and keep) the lock.
-    m_lockFd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // Close-on-exec: a program started from a key must not inherit (and keep) the lock. No link is
+    // followed: the lock is a file of this folder, never one a link points to.
+    m_lockFd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (m_lockFd < 0) {
         TraceDebug(L"\nApp cannot open the instance lock <%S>: %S", path.c_str(), std::strerror(errno));
         return false;

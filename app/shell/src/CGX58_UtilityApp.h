@@ -27,8 +27,12 @@ public:
     CGX58_UtilityApp& operator=(const CGX58_UtilityApp&) = delete;
 
     // The start-up sequence. True: the running instance, run the message loop. False: end now (the
-    // wake-up code was handed over, or the tray window could not be made).
+    // wake-up code was handed over, or the tray window could not be made, or the runtime folder is
+    // not a folder of this user only).
     bool InitInstance();
+    // The process's exit status after InitInstance returned false: 0, or kExitRuntimeFolderRefused.
+    int ExitCode() const { return m_exitCode; }
+    static constexpr int kExitRuntimeFolderRefused = 1;
 
     // The running processes of this program, counted from /proc; 0 when the list cannot be read.
     int Check_Process();
@@ -50,6 +54,7 @@ private:
     CKestrom m_kestrom;
 
     int m_lockFd = -1;
+    int m_exitCode = 0;
     std::unique_ptr<CTraySocket> m_traySocket;
     std::unique_ptr<CKeyboardHook> m_keyboardHook;
     std::unique_ptr<SessionEndWatcher> m_sessionEnd;

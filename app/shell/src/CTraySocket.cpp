@@ -1,17 +1,16 @@
 #include "CTraySocket.h"
 
 #include "Platform.h"
+#include "PrivateFolder.h"
 #include "Trace.h"
 
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QThread>
 
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -55,22 +54,13 @@ QString CTraySocket::SocketPath()
     return QFile::decodeName(tarvik::Platform::runtimeDir().c_str()) + QLatin1Char('/') + QLatin1String(kSocketName);
 }
 
-namespace {
-
-bool makeOwnerOnlyFolder(const QString& dir)
-{
-    if (QDir(dir).exists())
-        return true;
-    return QDir().mkpath(dir) && chmod(QFile::encodeName(dir).constData(), 0700) == 0;
-}
-
-} // namespace
-
-bool CTraySocket::MakeRuntimeFolder() { return makeOwnerOnlyFolder(QFile::decodeName(tarvik::Platform::runtimeDir().c_str())); }
-
 bool CTraySocket::Listen(const QString& path)
 {
-    makeOwnerOnlyFolder(QFileInfo(path).path());
+    // Another user's folder could hand the socket's messages to a stand-in of theirs.
+    if (const auto problem = tarvik::makePrivateFolder(QFile::encodeName(QFileInfo(path).path()).toStdString())) {
+        TraceMessage(L"CTrayWnd: cannot listen at <%s>: the folder %S", path.toStdWString().c_str(), problem->c_str());
+        return false;
+    }
     QLocalServer::removeServer(path);
     if (!m_server.listen(path)) {
         TraceMessage(L"CTrayWnd: cannot listen at <%s>: %s", path.toStdWString().c_str(),
@@ -138,6 +128,12 @@ void CTraySocket::HandleLine(const TrayLineFramer::Line& line)
 
 bool CTraySocket::PostToTray(WPARAM wParam, LPARAM lParam, int timeoutMs, QString* error, const QString& path)
 {
+    // A socket in another user's folder is not the running instance's.
+    if (const auto problem = tarvik::makePrivateFolder(QFile::encodeName(QFileInfo(path).path()).toStdString())) {
+        if (error)
+            *error = QStringLiteral("the folder ") + QString::fromStdString(*problem);
+        return false;
+    }
     const QDeadlineTimer deadline(timeoutMs);
     QLocalSocket socket;
     for (;;) {

@@ -27,17 +27,16 @@ public:
     ~CTraySocket() override;
 
     // Listens at the path, replacing a socket file left there (call it only while holding the
-    // single-instance lock, so that the file is never a running instance's). False, traced, when it
-    // cannot.
+    // single-instance lock, so that the file is never a running instance's). The folder is made, or
+    // must be, a folder of this user only (PrivateFolder.h). False, traced, when it cannot.
     bool Listen(const QString& path = SocketPath());
 
     // $XDG_RUNTIME_DIR/tarvik/TARVIK_TRAY_WND.
     static QString SocketPath();
-    // Makes $XDG_RUNTIME_DIR/tarvik, owner-only, when it is missing. False when it cannot.
-    static bool MakeRuntimeFolder();
 
     // Sends one message line to the program listening at the path, waiting up to timeoutMs for it to
-    // listen (it may be starting). False, with the reason in `error`, when it cannot be delivered.
+    // listen (it may be starting). False, with the reason in `error`, when it cannot be delivered or
+    // the socket's folder is not a folder of this user only.
     static bool PostToTray(WPARAM wParam, LPARAM lParam, int timeoutMs, QString* error = nullptr,
                            const QString& path = SocketPath());
 

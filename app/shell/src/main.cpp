@@ -15,6 +15,6 @@ int main(int argc, char** argv)
     tarvik::setPrivateProfileTrace([](const std::wstring& line) { TraceMessage(L"%s", line.c_str()); });
     CGX58_UtilityApp theApp;
     if (!theApp.InitInstance())
-        return 0;
+        return theApp.ExitCode();
     return app.exec();
 }

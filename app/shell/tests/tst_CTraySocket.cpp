@@ -7,12 +7,15 @@
 
 #include "CTraySocket.h"
 
+#include <QDir>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
 
 #include <malloc.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using tarvik::qtest::QtTestEnvironment;
 using tarvik::qtest::TraceCapture;
@@ -149,6 +152,66 @@ private slots:
         for (auto& peer : peers)
             QTRY_COMPARE_WITH_TIMEOUT(peer->state(), QLocalSocket::UnconnectedState, 5000);
         mallopt(M_PERTURB, 0);
+    }
+
+    // Without XDG_RUNTIME_DIR the folder is /tmp/tarvik-<uid>, which another user may have made
+    // first: a link to a folder of theirs, or a folder of theirs. Neither is listened in or posted to.
+    void aFolderNotOfThisUserIsNotUsed_data()
+    {
+        QTest::addColumn<bool>("link");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("symbolic link") << true << "is a symbolic link, not a folder of this user";
+        QTest::newRow("someone else's folder") << false << "belongs to user 65534";
+    }
+    void aFolderNotOfThisUserIsNotUsed()
+    {
+        QFETCH(bool, link);
+        QFETCH(QString, problem);
+        if (!link && geteuid() != 0)
+            QSKIP("only root can make a folder of someone else");
+        static int count = 0;
+        const QString root = QtTestEnvironment::instance().makeDir(QString("foreign%1").arg(++count));
+        const QString target = root + "/theirs";
+        QVERIFY(QDir().mkpath(target));
+        QCOMPARE(chmod(QFile::encodeName(target).constData(), 0777), 0);
+        QString folder = target;
+        if (link) {
+            folder = root + "/tarvik";
+            QVERIFY(QFile::link(target, folder));
+        } else {
+            QCOMPARE(chown(QFile::encodeName(target).constData(), 65534, 65534), 0);
+        }
+        const QString path = folder + "/TARVIK_TRAY_WND";
+
+        TrayStandIn tray;
+        CTraySocket socket(&tray);
+        TraceCapture capture;
+        QVERIFY(!socket.Listen(path));
+        QVERIFY(!QFile::exists(target + "/TARVIK_TRAY_WND"));
+        const QStringList lines = capture.lines();
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines[0].startsWith("CTrayWnd: cannot listen at <" + path + ">: the folder <" + folder + "> " + problem),
+                 qPrintable(lines[0]));
+
+        // Their stand-in listening there gets nothing.
+        QLocalServer standIn;
+        QVERIFY(standIn.listen(target + "/TARVIK_TRAY_WND"));
+        QString error;
+        QVERIFY(!CTraySocket::PostToTray(0xA1, 0, 50, &error, path));
+        QVERIFY2(error.contains(problem), qPrintable(error));
+        QVERIFY(!standIn.waitForNewConnection(50));
+    }
+
+    void ourFolderOpenToOthersIsClosed()
+    {
+        const QString folder = QtTestEnvironment::instance().makeDir("open-runtime");
+        QCOMPARE(chmod(QFile::encodeName(folder).constData(), 0777), 0);
+        TrayStandIn tray;
+        CTraySocket socket(&tray);
+        QVERIFY(socket.Listen(folder + "/TARVIK_TRAY_WND"));
+        struct stat st {};
+        QCOMPARE(stat(QFile::encodeName(folder).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 0777, 0700u);
     }
 
     void noInstanceToReach()

@@ -46,7 +46,9 @@ public:
     QString boardDir() const { return m_root + "/board"; }
     std::wstring settingsFile() const { return (m_root + "/data/Tarvik.INI").toStdWString(); }
 
-    std::unique_ptr<QProcess> start() const
+    QString runtimeDir() const { return m_root + "/run"; }
+
+    std::unique_ptr<QProcess> start(const QStringList& arguments = {}) const
     {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -60,7 +62,7 @@ public:
         env.remove("TARVIK_SKIN_DIR");
         env.remove("TARVIK_COM_DIR");
         process->setProcessEnvironment(env);
-        process->start(TARVIK_PROGRAM, QStringList{});
+        process->start(TARVIK_PROGRAM, arguments);
         process->waitForStarted(kStartMs);
         return process;
     }
@@ -234,6 +236,26 @@ private slots:
 
         QVERIFY(stop(*tarvik));
         QCOMPARE(machine.setting(L"LOG", L"CONTENT"), std::wstring(L"APP Close! OnEndSession\xFF01"));
+    }
+
+    // Another user made the runtime folder first (without XDG_RUNTIME_DIR it is in /tmp): a link to
+    // a folder of theirs. The program neither takes its lock there nor listens there, and says why.
+    void aRuntimeFolderNotOfThisUserEndsTheStart()
+    {
+        Machine machine("KTA");
+        const QString theirs = machine.runtimeDir() + "/theirs";
+        QVERIFY(QDir().mkpath(theirs));
+        QVERIFY(QFile::link(theirs, machine.runtimeDir() + "/tarvik"));
+        auto tarvik = machine.start();
+        QVERIFY(tarvik->waitForFinished(kStartMs));
+        QCOMPARE(tarvik->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tarvik->exitCode(), 1);
+        const QString output = QString::fromUtf8(tarvik->readAllStandardError());
+        QVERIFY2(output.contains("\nApp the runtime folder <" + machine.runtimeDir() +
+                                 "/tarvik> is a symbolic link, not a folder of this user; Tarvik ends"),
+                 qPrintable(output));
+        QVERIFY(!output.contains("App HARD_TYPE"));
+        QCOMPARE(QDir(theirs).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System), QStringList{});
     }
 
     void watchdogFollowsTheSetting()

@@ -6,6 +6,7 @@
 
 #include "Trace.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 
@@ -141,6 +142,47 @@ private slots:
         QVERIFY(out.contains("line 39\r\n"));
         close(fd);
         unlink(path.c_str());
+    }
+
+    // Without XDG_RUNTIME_DIR the runtime folder is /tmp/tarvik-<uid>; another user who made it
+    // first (here: a link to a folder of theirs, with their listener in it) must get no line.
+    void aRuntimeFolderNotOfThisUserGetsNoLine()
+    {
+        const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+        const QString root = tarvik::qtest::QtTestEnvironment::instance().makeDir("foreign-runtime");
+        const QString theirs = root + "/theirs";
+        QVERIFY(QDir().mkpath(theirs));
+        QVERIFY(QFile::link(theirs, root + "/tarvik"));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root));
+        const std::string path = tarvik::trace::SocketPath();
+        const std::string theirSocket = QFile::encodeName(theirs).toStdString() + "/MfxTraceWindow";
+        const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        theirSocket.copy(addr.sun_path, sizeof(addr.sun_path) - 1);
+        QVERIFY(bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0);
+
+        const QByteArray out = captureStderr([] {
+            TraceMessage(L"first");
+            TraceDebug(L"second");
+        });
+        qputenv("XDG_RUNTIME_DIR", saved);
+        char buffer[256];
+        QCOMPARE(recv(fd, buffer, sizeof buffer, MSG_DONTWAIT), ssize_t(-1));
+        close(fd);
+        QCOMPARE(out, "Trace: the runtime folder <" + QByteArray::fromStdString(path.substr(0, path.rfind('/'))) +
+                          "> is a symbolic link, not a folder of this user; trace lines go to stderr\r\n"
+                          "first\r\nsecond\r\n");
+
+        // tarvik-trace does not listen there either.
+        QProcess tool;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_RUNTIME_DIR", root);
+        tool.setProcessEnvironment(env);
+        tool.start(QCoreApplication::applicationDirPath() + "/tarvik-trace", {});
+        QVERIFY(tool.waitForFinished(5000));
+        QCOMPARE(tool.exitCode(), 1);
+        QVERIFY(tool.readAllStandardError().contains("is a symbolic link"));
     }
 
     void tarvikTracePrintsWhatTheProgramTraces()

@@ -1,6 +1,7 @@
 #include "Trace.h"
 
 #include "Platform.h"
+#include "PrivateFolder.h"
 #include "TextConvert.h"
 
 #include <atomic>
@@ -9,6 +10,7 @@
 #include <cwchar>
 #include <mutex>
 #include <poll.h>
+#include <set>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -38,8 +40,39 @@ int traceSocket()
     return fd;
 }
 
+void writeStderr(const std::string& bytes)
+{
+    static std::mutex stderrMutex;
+    std::lock_guard lock(stderrMutex);
+    std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+    std::fflush(stderr);
+}
+
+// The listener's socket is used only in a runtime folder of this user's own: one that another user
+// made first (in /tmp) would hand that user every line. A refused folder is said once on stderr.
+bool listenerFolderUsable()
+{
+    static std::mutex mutex;
+    static std::string usable;
+    static std::set<std::string> said;
+    const std::string dir = Platform::runtimeDir();
+    std::lock_guard lock(mutex);
+    if (dir == usable)
+        return true;
+    const auto problem = makePrivateFolder(dir);
+    if (!problem) {
+        usable = dir;
+        return true;
+    }
+    if (said.insert(*problem).second)
+        writeStderr("Trace: the runtime folder " + *problem + "; trace lines go to stderr\r\n");
+    return false;
+}
+
 bool sendToListener(const std::string& bytes)
 {
+    if (!listenerFolderUsable())
+        return false;
     const int fd = traceSocket();
     if (fd < 0)
         return false;
@@ -143,10 +176,7 @@ void Emit(const std::wstring& line)
     const std::string bytes = wideToUtf8(line);
     if (sendToListener(bytes))
         return;
-    static std::mutex stderrMutex;
-    std::lock_guard lock(stderrMutex);
-    std::fwrite(bytes.data(), 1, bytes.size(), stderr);
-    std::fflush(stderr);
+    writeStderr(bytes);
 }
 
 } // namespace tarvik::trace

@@ -4,8 +4,9 @@
 //   tarvik-trace [--socket PATH]
 //
 // Exit status: 0 after an interrupt, 1 when the socket cannot be bound (for example because another
-// listener is running), 2 on wrong arguments.
+// listener is running, or the runtime folder is not a folder of this user), 2 on wrong arguments.
 
+#include "PrivateFolder.h"
 #include "Trace.h"
 
 #include <cerrno>
@@ -57,11 +58,14 @@ bool listenerAlive(const std::string& path)
 int main(int argc, char** argv)
 {
     std::string path = tarvik::trace::SocketPath();
+    bool named = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--socket") == 0 && i + 1 < argc)
+        if (std::strcmp(argv[i], "--socket") == 0 && i + 1 < argc) {
             path = argv[++i];
-        else
+            named = true;
+        } else {
             return usage();
+        }
     }
     sockaddr_un addr = addressOf(path);
     if (path.empty() || path.size() >= sizeof(addr.sun_path)) {
@@ -69,8 +73,16 @@ int main(int argc, char** argv)
         return 1;
     }
     const std::string dir = path.substr(0, path.rfind('/'));
-    if (!dir.empty())
+    if (!named) {
+        // The program sends its lines only into a runtime folder of this user; the listener binds
+        // only there too.
+        if (const auto problem = tarvik::makeRuntimeFolder()) {
+            std::fprintf(stderr, "tarvik-trace: the runtime folder %s\n", problem->c_str());
+            return 1;
+        }
+    } else if (!dir.empty()) {
         mkdir(dir.c_str(), 0700);
+    }
     if (listenerAlive(path)) {
         std::fprintf(stderr, "tarvik-trace: another listener is bound to %s\n", path.c_str());
         return 1;
