@@ -9,7 +9,11 @@
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    // Qt's own options (-platform, -style, ...) are arguments too: Qt sees only the program's name.
+    char programName[] = "Tarvik";
+    int qtArgc = 1;
+    char* qtArgv[] = {argc > 0 && argv[0] ? argv[0] : programName, nullptr};
+    QApplication app(qtArgc, qtArgv);
     // The home screen closes and opens again while the program runs on, windowless.
     QApplication::setQuitOnLastWindowClosed(false);
     tarvik::setPrivateProfileTrace([](const std::wstring& line) { TraceMessage(L"%s", line.c_str()); });

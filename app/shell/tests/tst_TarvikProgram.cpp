@@ -238,6 +238,18 @@ private slots:
         QCOMPARE(machine.setting(L"LOG", L"CONTENT"), std::wstring(L"APP Close! OnEndSession\xFF01"));
     }
 
+    void qtOptionsAreNotRead()
+    {
+        // The program reads no arguments, Qt's own options neither: this one would end it at once.
+        Machine machine("KTA");
+        TraceCapture capture;
+        auto tarvik = machine.start({"-platform", "no-such-platform"});
+        QTRY_VERIFY_WITH_TIMEOUT(capture.contains("CGX58_UtilityDlg::OnPaint()") || tarvik->state() != QProcess::Running,
+                                 kStartMs);
+        QVERIFY2(capture.contains("CGX58_UtilityDlg::OnPaint()"), tarvik->readAllStandardError().constData());
+        QVERIFY(stop(*tarvik));
+    }
+
     // Another user made the runtime folder first (without XDG_RUNTIME_DIR it is in /tmp): a link to
     // a folder of theirs. The program neither takes its lock there nor listens there, and says why.
     void aRuntimeFolderNotOfThisUserEndsTheStart()
