@@ -215,9 +215,11 @@ LRESULT CPageDlg::OnCloseChildren()
     return 0;
 }
 
-void CPageDlg::OnCommand(int id, int)
+void CPageDlg::OnCommand(int id, int code)
 {
-    if (id == IDOK || id == IDCANCEL)
+    // Only a click: a control numbered 1 or 2 sends other notifications too (a slider's double
+    // click), which must not end the page.
+    if ((id == IDOK || id == IDCANCEL) && code == BN_CLICKED)
         EndDialog(id);
 }
 

@@ -96,7 +96,7 @@ protected:
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     // Sends WM_CLOSE_CHILDREN and IDCANCEL to the page's own open children (SetChildTitles); 0.
     virtual LRESULT OnCloseChildren();
-    // IDOK and IDCANCEL end the page with that result.
+    // IDOK and IDCANCEL clicked (code BN_CLICKED) end the page with that result.
     virtual void OnCommand(int id, int code);
     virtual void OnTimer(int id);
 

@@ -35,6 +35,9 @@ inline constexpr UINT WM_TRAY_KEY = 0x83E8;           // scan code or wake-up co
 inline constexpr UINT WM_BITMAPSLIDER_MOVED = 0x7F0;  // slider released [its page]: control id, position
 inline constexpr UINT WM_COMMAND_MSG = 0x7F1;         // wParam: id in the low word, code in the high word
 
+// The notification code of a command a button sends when it is clicked (BN_CLICKED's number).
+inline constexpr int BN_CLICKED = 0;
+
 inline constexpr WPARAM MakeCommandWParam(int id, int code)
 {
     return (static_cast<WPARAM>(static_cast<std::uint16_t>(code)) << 16) | static_cast<std::uint16_t>(id);

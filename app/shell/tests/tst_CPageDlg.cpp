@@ -164,6 +164,20 @@ private slots:
         QCOMPARE(page.commands, std::vector<int>{result});
     }
 
+    void onlyAClickOfOkOrCancelEndsThePage()
+    {
+        GU_TestDlg page;
+        QTimer::singleShot(0, &page, [&] {
+            // A double click (5) and a focus notification (6) of controls numbered 1 and 2.
+            SendCommand(&page, IDOK, 5);
+            SendCommand(&page, IDCANCEL, 6);
+            QVERIFY(page.isVisible());
+            SendCommand(&page, IDCANCEL, BN_CLICKED);
+        });
+        QCOMPARE(page.DoModal(), IDCANCEL);
+        QCOMPARE(page.commands, (std::vector<int>{IDOK, IDCANCEL, IDCANCEL}));
+    }
+
     void numberedTimersKeepTheirNumbers()
     {
         GU_TestDlg page;
