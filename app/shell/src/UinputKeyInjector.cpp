@@ -32,7 +32,18 @@ void appendEvent(std::vector<unsigned char>& out, std::uint16_t type, std::uint1
 
 } // namespace
 
-UinputKeyInjector::UinputKeyInjector() = default;
+UinputKeyInjector::UinputKeyInjector()
+    : UinputKeyInjector(&UinputKeyInjector::MakeUinputDevice,
+                        [this](int milliseconds, std::function<void()> then) {
+                            QTimer::singleShot(milliseconds, this, std::move(then));
+                        })
+{
+}
+
+UinputKeyInjector::UinputKeyInjector(DeviceMaker makeDevice, Deferral defer)
+    : m_makeDevice(std::move(makeDevice)), m_defer(std::move(defer))
+{
+}
 
 UinputKeyInjector::~UinputKeyInjector()
 {
@@ -42,35 +53,28 @@ UinputKeyInjector::~UinputKeyInjector()
     }
 }
 
-bool UinputKeyInjector::MakeDevice()
+int UinputKeyInjector::MakeUinputDevice(std::string& problem)
 {
     const int fd = open(kDevicePath, O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    std::string problem;
     if (fd < 0) {
         problem = std::string("cannot open ") + kDevicePath + ": " + std::strerror(errno);
-    } else {
-        bool ok = ioctl(fd, UI_SET_EVBIT, EV_KEY) == 0 && ioctl(fd, UI_SET_EVBIT, EV_SYN) == 0;
-        for (const VirtualKeyMapping& m : VirtualKeyTable())
-            ok = ok && ioctl(fd, UI_SET_KEYBIT, static_cast<int>(m.linuxKey)) == 0;
-        uinput_setup setup{};
-        setup.id.bustype = BUS_VIRTUAL;
-        setup.id.vendor = kVendor;
-        setup.id.product = kProduct;
-        std::strncpy(setup.name, kDeviceName, sizeof setup.name - 1);
-        ok = ok && ioctl(fd, UI_DEV_SETUP, &setup) == 0 && ioctl(fd, UI_DEV_CREATE) == 0;
-        if (!ok) {
-            problem = std::string("cannot make the virtual keyboard: ") + std::strerror(errno);
-            close(fd);
-        } else {
-            m_fd = fd;
-            return true;
-        }
+        return -1;
     }
-    if (!m_failureTraced) {
-        m_failureTraced = true;
-        TraceMessage(L"Send Virtual Keys: %S; no keys are injected", problem.c_str());
+    bool ok = ioctl(fd, UI_SET_EVBIT, EV_KEY) == 0 && ioctl(fd, UI_SET_EVBIT, EV_SYN) == 0;
+    for (const VirtualKeyMapping& m : VirtualKeyTable())
+        ok = ok && ioctl(fd, UI_SET_KEYBIT, static_cast<int>(m.linuxKey)) == 0;
+    uinput_setup setup{};
+    setup.id.bustype = BUS_VIRTUAL;
+    setup.id.vendor = kVendor;
+    setup.id.product = kProduct;
+    std::strncpy(setup.name, kDeviceName, sizeof setup.name - 1);
+    ok = ok && ioctl(fd, UI_DEV_SETUP, &setup) == 0 && ioctl(fd, UI_DEV_CREATE) == 0;
+    if (!ok) {
+        problem = std::string("cannot make the virtual keyboard: ") + std::strerror(errno);
+        close(fd);
+        return -1;
     }
-    return false;
+    return fd;
 }
 
 unsigned UinputKeyInjector::SendInput(const std::vector<KeyInput>& inputs)
@@ -90,10 +94,17 @@ unsigned UinputKeyInjector::SendInput(const std::vector<KeyInput>& inputs)
     if (count == 0)
         return 0;
     if (m_fd < 0) {
-        if (!MakeDevice())
+        std::string problem;
+        m_fd = m_makeDevice(problem);
+        if (m_fd < 0) {
+            if (!m_failureTraced) {
+                m_failureTraced = true;
+                TraceMessage(L"Send Virtual Keys: %S; no keys are injected", problem.c_str());
+            }
             return 0;
+        }
         m_settling = true;
-        QTimer::singleShot(kNewDeviceSettleMs, this, [this] {
+        m_defer(kNewDeviceSettleMs, [this] {
             m_settling = false;
             Flush();
         });
