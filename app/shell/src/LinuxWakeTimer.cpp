@@ -7,7 +7,12 @@
 #include <sys/timerfd.h>
 #include <unistd.h>
 
-LinuxWakeTimer::LinuxWakeTimer(std::string rtcWakeAlarm) : m_rtcWakeAlarm(std::move(rtcWakeAlarm)) {}
+LinuxWakeTimer::LinuxWakeTimer(std::string rtcWakeAlarm, AlarmTimerMaker makeAlarmTimer)
+    : m_rtcWakeAlarm(std::move(rtcWakeAlarm)), m_makeAlarmTimer(std::move(makeAlarmTimer))
+{
+}
+
+int LinuxWakeTimer::MakeAlarmTimer() { return timerfd_create(CLOCK_REALTIME_ALARM, TFD_CLOEXEC | TFD_NONBLOCK); }
 
 LinuxWakeTimer::~LinuxWakeTimer() { Close(); }
 
@@ -16,7 +21,7 @@ bool LinuxWakeTimer::Create()
     if (m_kind != Kind::None)
         return true;
     // Nothing reads the timer: its only purpose is to wake the machine, so no notifier watches it.
-    m_fd = timerfd_create(CLOCK_REALTIME_ALARM, TFD_CLOEXEC | TFD_NONBLOCK);
+    m_fd = m_makeAlarmTimer();
     if (m_fd >= 0) {
         m_kind = Kind::AlarmTimer;
         return true;

@@ -14,6 +14,7 @@
 #include "GU_MyMessageboxDlg.h"
 #include "Idovan.h"
 #include "KeySetRegistry.h"
+#include "LinuxWakeTimer.h"
 #include "PowerBoard.h"
 #include "PrivateProfile.h"
 #include "SessionEndWatcher.h"
@@ -548,6 +549,57 @@ private slots:
         QCOMPARE(shown, message);
         QCOMPARE(delayLocksWhileShown, 0);
         QCOMPARE(timer.closes, closes);
+    }
+
+    // The same with the real machine's timer, whose RTC wake alarm is a file here.
+    void realWakeTimerOnSuspend_data()
+    {
+        QTest::addColumn<QString>("rtc");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("RTC alarm set") << "(file)" << "";
+        QTest::newRow("no timer") << "/nonexistent/rtc0/wakealarm" << "CreateWaitableTimer fail.";
+        QTest::newRow("not armed") << "/dev/full" << "Can't Set Wait timer.";
+    }
+    void realWakeTimerOnSuspend()
+    {
+        QFETCH(QString, rtc);
+        QFETCH(QString, message);
+        if (rtc == "(file)") {
+            rtc = QtTestEnvironment::instance().makeDir("rtc") + "/wakealarm";
+            QFile(rtc).open(QIODevice::WriteOnly | QIODevice::Truncate);
+        }
+        const std::time_t wake = std::time(nullptr) + 600;
+        std::tm local{};
+        localtime_r(&wake, &local);
+        setPowerValue(PowerValue::RtcHour, local.tm_hour);
+        setPowerValue(PowerValue::RtcMinute, local.tm_min);
+        setPowerValue(PowerValue::RtcSecond, local.tm_sec);
+
+        tray.reset();
+        LinuxWakeTimer machineTimer(QFile::encodeName(rtc).toStdString(), [] { return -1; }); // no CAP_WAKE_ALARM
+        tray = std::make_unique<CTrayWnd>(CTrayWnd::Services{&injector, &session, &machineTimer, &launcher});
+        tray->SetHardType(HARD_TYPE_GX58);
+        QVERIFY(tray->CreateEx());
+        QString shown;
+        QTimer closer;
+        closer.setSingleShot(true);
+        connect(&closer, &QTimer::timeout, this, [&] {
+            if (GU_MyMessageboxDlg* box = LastMessageBox()) {
+                shown = QString::fromStdWString(box->text());
+                box->Button(GU_MyMessageboxDlg::kOkButtonId)->click();
+            }
+        });
+        closer.start(0);
+        session.sendSleepSignal(true); // returns when a box is closed
+        closer.stop();
+        QCOMPARE(shown, message);
+        if (message.isEmpty()) {
+            QFile file(rtc);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const qint64 set = file.readAll().toLongLong();
+            QVERIFY2(set >= wake - 1 && set <= wake + 2, qPrintable(QString::number(set)));
+        }
+        tray.reset(); // before the timer it uses
     }
 
     void missingBusIsTracedOnce()
