@@ -89,8 +89,16 @@ struct FaultInfo {
     std::string (*check)(const std::string& arg);
     // The argument is a count of occurrences after which the fault wears off ("always": never).
     bool countsDown = false;
+    // For an argument that may not fit a fault slot as typed: the checked argument as the slot
+    // keeps it (shorter than kFaultArgSize), and that form as a person reads it back. Null: kept
+    // as given.
+    std::string (*storedArg)(const std::string& arg) = nullptr;
+    std::string (*shownArg)(const std::string& stored) = nullptr;
 };
 TARVIK_BOARD_EXPORT const std::vector<FaultInfo>& faultCatalog();
+
+// A set fault's argument as a person gave it (see FaultInfo::shownArg).
+TARVIK_BOARD_EXPORT std::string faultArgumentText(const FaultSlot& slot);
 
 // Reading faults from the shared state (call with the state locked or where a torn read is harmless).
 TARVIK_BOARD_EXPORT const FaultSlot* findFault(const BoardState& state, const char* name);

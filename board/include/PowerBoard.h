@@ -81,6 +81,11 @@ inline constexpr const char* kKestromFailFault = "kestrom-fail";
 // acceptable, else what is wrong.
 TARVIK_BOARD_EXPORT std::string checkKestromFailArgument(const std::string& arg);
 
+// The checked argument of kestrom-fail as its fault slot keeps it, whatever the number of methods,
+// and that form as a person reads it back (the names in the table's order, or "all").
+TARVIK_BOARD_EXPORT std::string storedKestromFailArgument(const std::string& arg);
+TARVIK_BOARD_EXPORT std::string shownKestromFailArgument(const std::string& stored);
+
 // True when the kestrom-fail fault in state names this method (or "all").
 TARVIK_BOARD_EXPORT bool kestromMethodFails(const BoardState& state, const char* method);
 

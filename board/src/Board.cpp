@@ -256,7 +256,8 @@ const std::vector<FaultInfo>& faultCatalog()
         {"ec-status-stuck", "HEX", "the EC status port always reads this byte", hexByte},
         {"ec-obf-after-write", "", "the EC leaves its output buffer full after a write address", noArg},
         {"ec-ignore-commands", "", "the EC takes EC commands and RAM writes but does not act on them", noArg},
-        {kKestromFailFault, "METHODS", "the power library's named methods (M1,M2,... or all) return 0", checkKestromFailArgument},
+        {kKestromFailFault, "METHODS", "the power library's named methods (M1,M2,... or all) return 0",
+         checkKestromFailArgument, false, storedKestromFailArgument, shownKestromFailArgument},
         {"gsensor-missing", "", "the sensor service has no accelerometer", noArg},
         {"gsensor-2d", "", "the only accelerometer is a 2-D one (X and Y)", noArg},
         {"gsensor-access-denied", "", "access to the accelerometer is denied; permission requests are refused", noArg},
@@ -283,6 +284,15 @@ const FaultSlot* findFault(const BoardState& state, const char* name)
             return &slot;
     }
     return nullptr;
+}
+
+std::string faultArgumentText(const FaultSlot& slot)
+{
+    const std::string stored(slot.arg, strnlen(slot.arg, kFaultArgSize));
+    const std::string name(slot.name, strnlen(slot.name, kFaultNameSize));
+    const auto& faults = faultCatalog();
+    const auto it = std::find_if(faults.begin(), faults.end(), [&](const FaultInfo& f) { return name == f.name; });
+    return it != faults.end() && it->shownArg ? it->shownArg(stored) : stored;
 }
 
 Status makeDirectories(const std::string& dir)
@@ -499,7 +509,8 @@ Status Board::setFault(const std::string& name, const std::string& arg)
         return Status::failure("unknown fault " + name);
     if (const std::string wrong = it->check(arg); !wrong.empty())
         return Status::failure(name + ": " + wrong);
-    if (arg.size() >= kFaultArgSize)
+    const std::string stored = it->storedArg ? it->storedArg(arg) : arg;
+    if (stored.size() >= kFaultArgSize)
         return Status::failure(name + ": argument too long");
     return memory_->locked([&](BoardState& s) -> Status {
         FaultSlot* slot = const_cast<FaultSlot*>(findFault(s, name.c_str()));
@@ -511,8 +522,8 @@ Status Board::setFault(const std::string& name, const std::string& arg)
             return Status::failure("too many faults at once");
         std::memset(slot, 0, sizeof *slot);
         std::memcpy(slot->name, name.data(), name.size());
-        std::memcpy(slot->arg, arg.data(), arg.size());
-        const auto count = it->countsDown ? parseNumber(arg) : std::nullopt;
+        std::memcpy(slot->arg, stored.data(), stored.size());
+        const auto count = it->countsDown ? parseNumber(stored) : std::nullopt;
         slot->remaining = count ? static_cast<std::int32_t>(*count) : -1;
         return ok();
     });

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <string_view>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -240,22 +241,92 @@ const std::vector<std::string>& kestromMethodNames()
     return names;
 }
 
+namespace {
+
+// The kestrom-fail list as its fault slot keeps it: "all", or "m:" and one hexadecimal digit per
+// four methods of kestromMethodNames() (digit i, bit b: method 4i + b), so that any set of methods
+// fits the slot, where their names, typed out, would not (three of them already take 71
+// characters). The table's order is thereby part of board.mem: add new methods at its end.
+constexpr std::string_view kMethodSetPrefix = "m:";
+constexpr std::string_view kHexDigits = "0123456789abcdef";
+constexpr std::size_t kMethodsPerDigit = 4;
+
+// The names of a comma-separated list, empty ones included ("a,,b" has three).
+std::vector<std::string> splitList(const std::string& list)
+{
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const std::size_t end = std::min(list.find(',', start), list.size());
+        names.push_back(list.substr(start, end - start));
+        start = end + 1;
+    }
+    return names;
+}
+
+std::optional<std::size_t> methodIndex(std::string_view method)
+{
+    const auto& known = kestromMethodNames();
+    const auto it = std::find(known.begin(), known.end(), method);
+    if (it == known.end())
+        return std::nullopt;
+    return static_cast<std::size_t>(it - known.begin());
+}
+
+bool inMethodSet(std::string_view stored, std::size_t index)
+{
+    if (stored.substr(0, kMethodSetPrefix.size()) != kMethodSetPrefix)
+        return false;
+    const std::string_view digits = stored.substr(kMethodSetPrefix.size());
+    const std::size_t position = index / kMethodsPerDigit;
+    if (position >= digits.size())
+        return false;
+    const std::size_t digit = kHexDigits.find(digits[position]);
+    return digit != std::string_view::npos && ((digit >> (index % kMethodsPerDigit)) & 1) != 0;
+}
+
+} // namespace
+
 std::string checkKestromFailArgument(const std::string& arg)
 {
     if (arg == "all")
         return {};
     if (arg.empty())
         return "expected a method name, several separated by commas, or 'all'";
-    const auto& known = kestromMethodNames();
-    std::size_t start = 0;
-    while (start <= arg.size()) {
-        const std::size_t end = std::min(arg.find(',', start), arg.size());
-        const std::string name = arg.substr(start, end - start);
-        if (std::find(known.begin(), known.end(), name) == known.end())
+    for (const std::string& name : splitList(arg)) {
+        if (!methodIndex(name))
             return "'" + name + "' is not a method of the power library (see README)";
-        start = end + 1;
     }
     return {};
+}
+
+std::string storedKestromFailArgument(const std::string& arg)
+{
+    if (arg == "all")
+        return arg;
+    const std::size_t count = kestromMethodNames().size();
+    std::vector<unsigned> digits((count + kMethodsPerDigit - 1) / kMethodsPerDigit, 0);
+    for (const std::string& name : splitList(arg)) {
+        if (const auto index = methodIndex(name))
+            digits[*index / kMethodsPerDigit] |= 1u << (*index % kMethodsPerDigit);
+    }
+    std::string stored(kMethodSetPrefix);
+    for (unsigned digit : digits)
+        stored += kHexDigits[digit];
+    return stored;
+}
+
+std::string shownKestromFailArgument(const std::string& stored)
+{
+    if (stored == "all" || stored.substr(0, kMethodSetPrefix.size()) != kMethodSetPrefix)
+        return stored;
+    const auto& known = kestromMethodNames();
+    std::string shown;
+    for (std::size_t i = 0; i < known.size(); ++i) {
+        if (inMethodSet(stored, i))
+            shown += (shown.empty() ? "" : ",") + known[i];
+    }
+    return shown;
 }
 
 bool kestromMethodFails(const BoardState& state, const char* method)
@@ -263,17 +334,11 @@ bool kestromMethodFails(const BoardState& state, const char* method)
     const FaultSlot* fault = findFault(state, kKestromFailFault);
     if (!fault)
         return false;
-    const std::string arg(fault->arg, strnlen(fault->arg, kFaultArgSize));
-    if (arg == "all")
+    const std::string_view stored(fault->arg, strnlen(fault->arg, kFaultArgSize));
+    if (stored == "all")
         return true;
-    std::size_t start = 0;
-    while (start <= arg.size()) {
-        const std::size_t end = std::min(arg.find(',', start), arg.size());
-        if (arg.compare(start, end - start, method) == 0)
-            return true;
-        start = end + 1;
-    }
-    return false;
+    const auto index = methodIndex(method);
+    return index && inMethodSet(stored, *index);
 }
 
 } // namespace tarvik::board

@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 
 #include <future>
+#include <set>
 #include <gtest/gtest.h>
 
 using namespace tarvik::test;
@@ -153,6 +154,42 @@ TEST_F(PowerBoardTest, KestromFailFaultNamesRealMethods)
     EXPECT_EQ(on({"fault", "clear", "kestrom-fail"}).status, 0);
     const BoardState cleared = board->memory().locked([](BoardState& st) { return st; });
     EXPECT_FALSE(kestromMethodFails(cleared, "vBC_BrightnessValueSet"));
+}
+
+TEST_F(PowerBoardTest, KestromFailTakesAnyNumberOfMethods)
+{
+    const std::string four = "vWU_WakeOnSMSStringCheck,vWU_WakeOnSMSStringInit,vWU_WakeOnSMSStringSet,"
+                             "vWU_WakeOnSMSStringGet";
+    const auto set = on({"fault", "kestrom-fail", four});
+    EXPECT_EQ(set.status, 0) << set.err;
+    // Shown as given (in the table's order), not in the form the board keeps it.
+    EXPECT_NE(on({"show"}).out.find("  kestrom-fail " + four + "\n"), std::string::npos) << on({"show"}).out;
+
+    auto board = std::move(*Board::open(dir.path()));
+    auto failing = [&] {
+        const BoardState s = board->memory().locked([](BoardState& st) { return st; });
+        std::set<std::string> names;
+        for (const std::string& m : kestromMethodNames()) {
+            if (kestromMethodFails(s, m.c_str()))
+                names.insert(m);
+        }
+        return names;
+    };
+    EXPECT_EQ(failing(), (std::set<std::string>{"vWU_WakeOnSMSStringCheck", "vWU_WakeOnSMSStringInit",
+                                                 "vWU_WakeOnSMSStringSet", "vWU_WakeOnSMSStringGet"}));
+
+    // Every method, in reverse and one of them twice; setting the fault again replaces the list.
+    std::string every;
+    for (auto m = kestromMethodNames().rbegin(); m != kestromMethodNames().rend(); ++m)
+        every += *m + ",";
+    every += kestromMethodNames().front();
+    ASSERT_EQ(on({"fault", "kestrom-fail", every}).status, 0);
+    const auto& names = kestromMethodNames();
+    EXPECT_EQ(failing(), std::set<std::string>(names.begin(), names.end()));
+    ASSERT_EQ(on({"fault", "kestrom-fail", "vBC_BrightnessValueSet"}).status, 0);
+    EXPECT_EQ(failing(), std::set<std::string>{"vBC_BrightnessValueSet"});
+    EXPECT_EQ(on({"fault", "kestrom-fail", four + ",vBC_Brightness"}).status, 2);
+    EXPECT_EQ(failing(), std::set<std::string>{"vBC_BrightnessValueSet"}) << "a refused list changes nothing";
 }
 
 } // namespace

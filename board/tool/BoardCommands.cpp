@@ -221,7 +221,7 @@ void showEc(Board& board, std::ostream& out)
         any = true;
         out << "  " << std::string(f.name, strnlen(f.name, kFaultNameSize));
         if (f.arg[0])
-            out << " " << std::string(f.arg, strnlen(f.arg, kFaultArgSize));
+            out << " " << faultArgumentText(f);
         if (f.remaining >= 0)
             out << " (" << f.remaining << " left)";
         out << "\n";

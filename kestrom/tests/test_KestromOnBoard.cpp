@@ -5,6 +5,7 @@
 #include "PowerBoard.h"
 #include "TestSupport.h"
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <functional>
@@ -308,11 +309,12 @@ struct Call {
 
 std::vector<Call> everyMethod(PowerBoard& power)
 {
-    int i = 0;
-    unsigned u = 0;
-    unsigned char b = 0, h = 0, m = 0, s = 0;
-    float f = 0;
-    CKestrom::ECOM2Type t{};
+    // The calls outlive this function: their out-parameters must too.
+    static int i = 0;
+    static unsigned u = 0;
+    static unsigned char b = 0, h = 0, m = 0, s = 0;
+    static float f = 0;
+    static CKestrom::ECOM2Type t{};
     auto changed = [&power](PowerValue v, int expected) {
         return power.memory().locked([&](PowerState& st) { return tarvik::board::valueOf(st, v) == expected; }) ? 1 : 0;
     };
@@ -442,6 +444,36 @@ TEST_F(KestromFaults, SeveralMethodsOrAllOfThem)
     EXPECT_EQ(k.vBC_BrightnessValueGet(&i), 1);
     EXPECT_FALSE(board->setFault("kestrom-fail", "vBC_Brightness"));
     EXPECT_FALSE(board->setFault("kestrom-fail", ""));
+}
+
+TEST_F(KestromFaults, AnySetOfMethodsFailsTogether)
+{
+    const std::vector<Call> calls = everyMethod(*powerBoard);
+    // Far longer, typed out, than a fault argument may be; every method at once the longest list.
+    std::vector<std::string> everyName;
+    for (const Call& c : calls)
+        everyName.push_back(c.method);
+    const std::vector<std::vector<std::string>> sets = {
+        {"vWU_WakeOnSMSStringCheck", "vWU_WakeOnSMSStringInit", "vWU_WakeOnSMSStringSet", "vWU_WakeOnSMSStringGet"},
+        {"vVehicleBatteryVoltage", "vPM_ACCStatus", "vPM_48VShutdownSet", "vWU_WakeOnRTCTimerStatus",
+         "vPM_PowerOffTimerEnableStatus", "vPM_GSMBaudRateSet"},
+        everyName,
+    };
+    CKestrom k;
+    for (const auto& set : sets) {
+        std::string list;
+        for (const std::string& name : set)
+            list += (list.empty() ? "" : ",") + name;
+        SCOPED_TRACE(list);
+        const auto result = board->setFault("kestrom-fail", list);
+        ASSERT_TRUE(result) << result.error();
+        for (const Call& c : calls) {
+            SCOPED_TRACE(c.method);
+            prepare();
+            const bool listed = std::find(set.begin(), set.end(), c.method) != set.end();
+            EXPECT_EQ(c.run(k), listed ? 0 : 1);
+        }
+    }
 }
 
 } // namespace
