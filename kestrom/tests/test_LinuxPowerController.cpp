@@ -6,6 +6,7 @@
 #include "LinuxRtcWake.h"
 #include "LinuxUpsBattery.h"
 #include "ProcessPowerController.h"
+#include "RtcWakeSetting.h"
 #include "TestSupport.h"
 
 #include <filesystem>
@@ -132,59 +133,172 @@ TEST(LinuxUpsBattery, ChargeFromOtherAttributesAndClamped)
     EXPECT_EQ(LinuxUpsBattery(empty.path()).capacity(), std::nullopt);
 }
 
+TEST(RtcWakeSetting, FileTextBothWays)
+{
+    const RtcWakeSetting on{true, {23, 5, 9}};
+    EXPECT_EQ(formatRtcWakeSetting(on), "# Kestrom: wake at a time of day\nWakeOnRtc=1\nWakeTime=23:05:09\n");
+    const auto back = parseRtcWakeSetting(formatRtcWakeSetting(on));
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(back->enabled);
+    EXPECT_EQ(std::vector<int>({back->time.hour, back->time.minute, back->time.second}), std::vector<int>({23, 5, 9}));
+
+    struct Case {
+        const char* text;
+        bool valid;
+    };
+    const Case cases[] = {
+        {"WakeOnRtc=0\nWakeTime=00:00:00", true},
+        {"\r\n# edited by hand\r\n WakeTime = 07:30:00 \r\nWakeOnRtc=1\r\n", true},
+        {"", false},
+        {"WakeOnRtc=1\n", false},
+        {"WakeTime=07:30:00\n", false},
+        {"WakeOnRtc=2\nWakeTime=07:30:00\n", false},
+        {"WakeOnRtc=1\nWakeTime=24:00:00\n", false},
+        {"WakeOnRtc=1\nWakeTime=07:60:00\n", false},
+        {"WakeOnRtc=1\nWakeTime=7:30:00\n", false},
+        {"WakeOnRtc=1\nWakeTime=07:30:00\nBrightness=50\n", false},
+        {"WakeOnRtc=1\nWakeTime=07:30:00\ngarbage\n", false},
+        {"\x7f" "ELF\x02\x01\x01", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(parseRtcWakeSetting(c.text).has_value(), c.valid);
+    }
+}
+
+TEST(RtcWakeSetting, StateFileLocation)
+{
+    EXPECT_EQ(rtcWakeStatePath("/state", "/home/u"), "/state/tarvik/rtc-wake.ini");
+    EXPECT_EQ(rtcWakeStatePath("/state/", "/home/u"), "/state/tarvik/rtc-wake.ini");
+    EXPECT_EQ(rtcWakeStatePath(nullptr, "/home/u"), "/home/u/.local/state/tarvik/rtc-wake.ini");
+    EXPECT_EQ(rtcWakeStatePath("", "/home/u/"), "/home/u/.local/state/tarvik/rtc-wake.ini");
+    EXPECT_EQ(rtcWakeStatePath("relative", "/home/u"), "/home/u/.local/state/tarvik/rtc-wake.ini");
+    EXPECT_EQ(rtcWakeStatePath(nullptr, nullptr), "");
+    EXPECT_EQ(rtcWakeStatePath(nullptr, "relative"), "");
+}
+
+std::vector<int> hms(const std::optional<WakeTime>& t)
+{
+    return t ? std::vector<int>({t->hour, t->minute, t->second}) : std::vector<int>();
+}
+
 class LinuxRtc : public testing::Test {
 protected:
     void SetUp() override { writeFile(alarmPath(), "\n"); }
     std::string alarmPath() const { return sys.file("class/rtc/rtc0/wakealarm"); }
     std::string alarm() const { return readFile(alarmPath()); }
+    std::string stateText() const { return readFile(statePath); }
 
     TempDir sys;
+    TempDir state;
+    const std::string statePath = state.file("tarvik/rtc-wake.ini");
     std::time_t now = kNow;
-    LinuxRtcWake rtc{sys.path(), [this] { return now; }};
+    LinuxRtcWake rtc{sys.path(), statePath, [this] { return now; }};
 };
 
-TEST_F(LinuxRtc, ArmsForTheNextTimeTheClockShowsTheWakeTime)
+TEST_F(LinuxRtc, SwitchAndTimeAreKestromsOwnAndTheAlarmFollowsThem)
 {
-    EXPECT_EQ(rtc.armed(), false);
-    EXPECT_EQ(rtc.wakeTime(), std::nullopt);
-    EXPECT_FALSE(rtc.setWakeTime({6, 0, 0})) << "the kernel keeps a time only while armed";
+    // Nothing stored yet: off, at the factory time.
+    EXPECT_EQ(rtc.enabled(), false);
+    EXPECT_EQ(hms(rtc.wakeTime()), std::vector<int>({7, 0, 0}));
 
-    // Switched on with no time used yet: this time of day, tomorrow.
-    ASSERT_TRUE(rtc.setArmed(true));
-    EXPECT_EQ(alarm(), std::to_string(kNow + 86400));
-    EXPECT_EQ(rtc.armed(), true);
-    const auto shown = rtc.wakeTime();
-    ASSERT_TRUE(shown);
-    EXPECT_EQ(std::vector<int>({shown->hour, shown->minute, shown->second}), std::vector<int>({22, 13, 20}));
+    // A time set while off is stored; the alarm stays disarmed.
+    ASSERT_TRUE(rtc.setWakeTime({6, 0, 0}));
+    EXPECT_EQ(alarm(), "\n");
+    EXPECT_EQ(hms(rtc.wakeTime()), std::vector<int>({6, 0, 0}));
+    EXPECT_EQ(stateText(), "# Kestrom: wake at a time of day\nWakeOnRtc=0\nWakeTime=06:00:00\n");
 
+    // On: armed for the next 06:00, 7 h 46 min 40 s away.
+    ASSERT_TRUE(rtc.setEnabled(true));
+    EXPECT_EQ(alarm(), std::to_string(kNow + 28000));
+    EXPECT_EQ(rtc.enabled(), true);
     // 23:50 is 1 h 36 min 40 s away; 00:10 is past midnight.
     ASSERT_TRUE(rtc.setWakeTime({23, 50, 0}));
     EXPECT_EQ(alarm(), std::to_string(kNow + 5800));
     ASSERT_TRUE(rtc.setWakeTime({0, 10, 0}));
     EXPECT_EQ(alarm(), std::to_string(kNow + 7000));
 
-    // Off and on again a day later: the same time of day, next occurrence.
-    ASSERT_TRUE(rtc.setArmed(false));
+    // Off: disarmed, and the time is still there to read (the program's suspend reads it).
+    ASSERT_TRUE(rtc.setEnabled(false));
     EXPECT_EQ(alarm(), "0");
-    EXPECT_EQ(rtc.armed(), false);
+    EXPECT_EQ(rtc.enabled(), false);
+    EXPECT_EQ(hms(rtc.wakeTime()), std::vector<int>({0, 10, 0}));
+
+    // On again a day later: the same time of day, next occurrence.
     now += 86400;
-    ASSERT_TRUE(rtc.setArmed(true));
+    ASSERT_TRUE(rtc.setEnabled(true));
     EXPECT_EQ(alarm(), std::to_string(kNow + 86400 + 7000));
-    // Already armed: left as it is.
+
+    // The alarm fired (the kernel empties it) or was armed by someone else: the switch is unchanged.
+    writeFile(alarmPath(), "\n");
+    EXPECT_EQ(rtc.enabled(), true);
+    ASSERT_TRUE(rtc.setEnabled(false));
     writeFile(alarmPath(), "1700100000\n");
-    ASSERT_TRUE(rtc.setArmed(true));
-    EXPECT_EQ(alarm(), "1700100000\n");
+    EXPECT_EQ(rtc.enabled(), false);
+    ASSERT_TRUE(rtc.setEnabled(false)) << "switching off disarms whatever armed the alarm";
+    EXPECT_EQ(alarm(), "0");
+}
+
+TEST_F(LinuxRtc, SettingIsSharedAndSurvivesARestart)
+{
+    ASSERT_TRUE(rtc.setWakeTime({5, 45, 30}));
+    ASSERT_TRUE(rtc.setEnabled(true));
+    // Another process, or the next start.
+    LinuxRtcWake other{sys.path(), statePath, [this] { return now; }};
+    EXPECT_EQ(other.enabled(), true);
+    EXPECT_EQ(hms(other.wakeTime()), std::vector<int>({5, 45, 30}));
+    ASSERT_TRUE(other.setEnabled(false));
+    EXPECT_EQ(rtc.enabled(), false);
+}
+
+TEST_F(LinuxRtc, RefusedAlarmOrStateLeaveEverythingAsItWas)
+{
+    ASSERT_TRUE(rtc.setWakeTime({6, 0, 0}));
+    const std::string stored = stateText();
+
+    // The kernel (or the permissions) refuses the alarm: /dev/full reads, but takes no write.
+    std::filesystem::remove(alarmPath());
+    std::filesystem::create_symlink("/dev/full", alarmPath());
+    EXPECT_FALSE(rtc.setEnabled(true));
+    EXPECT_FALSE(rtc.setEnabled(false));
+    EXPECT_EQ(stateText(), stored);
+    EXPECT_EQ(rtc.enabled(), false);
+    EXPECT_TRUE(rtc.setWakeTime({6, 30, 0})) << "while off the alarm is not touched";
+
+    // A state folder that cannot be made (a file stands in its way): nothing changes.
+    std::filesystem::remove(alarmPath());
+    writeFile(alarmPath(), "\n");
+    writeFile(state.file("blocked"), "");
+    LinuxRtcWake blocked{sys.path(), state.file("blocked/tarvik/rtc-wake.ini"), [this] { return now; }};
+    EXPECT_FALSE(blocked.setEnabled(true));
+    EXPECT_EQ(alarm(), "\n");
+    EXPECT_EQ(blocked.enabled(), false);
+    EXPECT_FALSE(LinuxRtcWake(sys.path(), "", [this] { return now; }).setWakeTime({6, 0, 0}))
+        << "nowhere to keep the setting";
+}
+
+TEST_F(LinuxRtc, DamagedStateGivesTheDefaultsWithOneLine)
+{
+    writeFile(statePath, "WakeOnRtc=1\nWakeTime=25:00:00\n");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(rtc.enabled(), false);
+    EXPECT_EQ(hms(rtc.wakeTime()), std::vector<int>({7, 0, 0}));
+    const std::string said = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(said, "Kestrom: RTC wake state " + statePath +
+                        " is damaged; wake by time is off until it is set again\n");
+    ASSERT_TRUE(rtc.setWakeTime({8, 0, 0}));
+    EXPECT_EQ(hms(rtc.wakeTime()), std::vector<int>({8, 0, 0}));
 }
 
 TEST_F(LinuxRtc, NoAlarmDeviceFails)
 {
     std::filesystem::remove(alarmPath());
-    EXPECT_EQ(rtc.armed(), std::nullopt);
-    EXPECT_FALSE(rtc.setArmed(true));
-    EXPECT_FALSE(rtc.setArmed(false));
+    EXPECT_EQ(rtc.enabled(), std::nullopt);
     EXPECT_EQ(rtc.wakeTime(), std::nullopt);
-    writeFile(alarmPath(), "soon\n");
-    EXPECT_EQ(rtc.armed(), std::nullopt);
+    EXPECT_FALSE(rtc.setEnabled(true));
+    EXPECT_FALSE(rtc.setEnabled(false));
+    EXPECT_FALSE(rtc.setWakeTime({6, 0, 0}));
+    EXPECT_FALSE(std::filesystem::exists(statePath));
 }
 
 // CKestrom as on real hardware: the process's power controller is the Linux one over a fake tree.
@@ -200,7 +314,8 @@ protected:
     void TearDown() override { tarvik::kestrom::overrideProcessPowerController(nullptr); }
 
     TempDir sys;
-    LinuxPowerController controller{sys.path(), [] { return kNow; }};
+    TempDir state;
+    LinuxPowerController controller{sys.path(), state.file("rtc-wake.ini"), [] { return kNow; }};
 };
 
 TEST_F(KestromOnLinux, BacklightUpsAndRtcWakeWork)
@@ -224,9 +339,18 @@ TEST_F(KestromOnLinux, BacklightUpsAndRtcWakeWork)
     EXPECT_EQ(k.vWU_WakeOnRTCTimerStatus(&h, &m, &s), 1);
     EXPECT_EQ(std::vector<int>({h, m, s}), std::vector<int>({7, 30, 0}));
     EXPECT_EQ(k.vWU_WakeOnRTCTimer(24, 0, 0), 0);
+
+    // Switched off: the alarm is disarmed, but the wake time reads as the user set it, never as
+    // a failure with the caller's zeros (which a suspend would take for midnight).
     EXPECT_EQ(k.vWU_WakeOnRTCSwitch(0), 1);
+    EXPECT_EQ(readFile(sys.file("class/rtc/rtc0/wakealarm")), "0");
     EXPECT_EQ(k.vWU_WakeOnRTCStatus(&i), 1);
     EXPECT_EQ(i, 0);
+    h = m = s = 0;
+    EXPECT_EQ(k.vWU_WakeOnRTCTimerStatus(&h, &m, &s), 1);
+    EXPECT_EQ(std::vector<int>({h, m, s}), std::vector<int>({7, 30, 0}));
+    EXPECT_EQ(k.vWU_WakeOnRTCStatus(&i), 1);
+    EXPECT_EQ(i, 0) << "reading the time does not switch the wake on";
 }
 
 TEST_F(KestromOnLinux, EverythingElseNeedsTheVendorDriver)

@@ -7,8 +7,9 @@ LinuxRtcWake::Clock LinuxPowerController::defaultClock()
     return [] { return std::time(nullptr); };
 }
 
-LinuxPowerController::LinuxPowerController(const std::string& sysRoot, LinuxRtcWake::Clock now)
-    : backlight_(sysRoot), ups_(sysRoot), rtc_(sysRoot, std::move(now))
+LinuxPowerController::LinuxPowerController(const std::string& sysRoot, std::string rtcStatePath,
+                                           LinuxRtcWake::Clock now)
+    : backlight_(sysRoot), ups_(sysRoot), rtc_(sysRoot, std::move(rtcStatePath), std::move(now))
 {
 }
 
@@ -20,8 +21,8 @@ std::optional<std::int32_t> LinuxPowerController::read(PowerValue value)
     case PowerValue::UpsCapacity:
         return ups_.capacity();
     case PowerValue::WakeOnRtc:
-        if (const auto armed = rtc_.armed())
-            return *armed ? 1 : 0;
+        if (const auto on = rtc_.enabled())
+            return *on ? 1 : 0;
         return std::nullopt;
     default:
         return std::nullopt;
@@ -34,7 +35,7 @@ bool LinuxPowerController::write(PowerValue value, std::int32_t v)
     case PowerValue::Brightness:
         return backlight_.setPercent(v);
     case PowerValue::WakeOnRtc:
-        return rtc_.setArmed(v != 0);
+        return rtc_.setEnabled(v != 0);
     default:
         return false;
     }

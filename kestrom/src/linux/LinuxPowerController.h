@@ -10,11 +10,13 @@
 namespace tarvik::kestrom {
 
 // The power controller on real hardware without the platform's vendor driver: the backlight, the
-// UPS charge and the RTC wake through sysfs; every other value fails. sysRoot and the clock are
-// there for tests (a fake tree in a temporary folder).
+// UPS charge and the RTC wake through sysfs; every other value fails. rtcStatePath is the state
+// file of the wake by time (see LinuxRtcWake). sysRoot and the clock are there for tests (a fake
+// tree in a temporary folder).
 class LinuxPowerController final : public PowerController {
 public:
-    explicit LinuxPowerController(const std::string& sysRoot = "/sys", LinuxRtcWake::Clock now = defaultClock());
+    LinuxPowerController(const std::string& sysRoot, std::string rtcStatePath,
+                         LinuxRtcWake::Clock now = defaultClock());
 
     std::optional<std::int32_t> read(PowerValue value) override;
     bool write(PowerValue value, std::int32_t v) override;

@@ -21,71 +21,62 @@ WakeTime localTimeOfDay(std::time_t when)
 
 } // namespace
 
-LinuxRtcWake::LinuxRtcWake(std::string sysRoot, Clock now)
-    : path_(std::move(sysRoot) + "/class/rtc/rtc0/wakealarm"), now_(std::move(now))
+LinuxRtcWake::LinuxRtcWake(std::string sysRoot, std::string statePath, Clock now)
+    : alarmPath_(std::move(sysRoot) + "/class/rtc/rtc0/wakealarm"), store_(std::move(statePath)),
+      now_(std::move(now))
 {
 }
 
-std::optional<std::time_t> LinuxRtcWake::alarm()
-{
-    const auto text = sysfs::readAttribute(path_);
-    if (!text)
-        return std::nullopt;
-    if (text->find_first_not_of(" \n") == std::string::npos)
-        return 0;
-    const auto when = sysfs::parseInteger(*text);
-    if (!when || *when < 0)
-        return std::nullopt;
-    return static_cast<std::time_t>(*when);
-}
-
-std::optional<bool> LinuxRtcWake::armed()
-{
-    const auto when = alarm();
-    if (!when)
-        return std::nullopt;
-    return *when != 0;
-}
+bool LinuxRtcWake::hasAlarm() { return sysfs::readAttribute(alarmPath_).has_value(); }
 
 bool LinuxRtcWake::arm(WakeTime time)
 {
     const std::time_t now = now_();
     const std::time_t when = now + sysfs::secondsUntil(localTimeOfDay(now), time);
-    if (!sysfs::writeAttribute(path_, kDisarm) || !sysfs::writeAttribute(path_, std::to_string(when)))
-        return false;
-    lastTime_ = time;
-    return true;
+    return sysfs::writeAttribute(alarmPath_, kDisarm) && sysfs::writeAttribute(alarmPath_, std::to_string(when));
 }
 
-bool LinuxRtcWake::setArmed(bool on)
+bool LinuxRtcWake::apply(const RtcWakeSetting& setting, bool setAlarm)
 {
-    const auto when = alarm();
-    if (!when)
+    if (!hasAlarm())
         return false;
-    if (!on) {
-        if (*when != 0)
-            lastTime_ = localTimeOfDay(*when);
-        return sysfs::writeAttribute(path_, kDisarm);
-    }
-    if (*when != 0)
+    const RtcWakeSetting old = store_.load();
+    if (!store_.save(setting))
+        return false;
+    if (!setAlarm || (setting.enabled ? arm(setting.time) : sysfs::writeAttribute(alarmPath_, kDisarm)))
         return true;
-    return arm(lastTime_.value_or(localTimeOfDay(now_())));
+    // The alarm refused (no permission): the stored setting must not claim otherwise.
+    store_.save(old);
+    return false;
+}
+
+std::optional<bool> LinuxRtcWake::enabled()
+{
+    if (!hasAlarm())
+        return std::nullopt;
+    return store_.load().enabled;
+}
+
+bool LinuxRtcWake::setEnabled(bool on)
+{
+    RtcWakeSetting setting = store_.load();
+    setting.enabled = on;
+    // Switching off disarms whatever armed the alarm (the program's suspend may have).
+    return apply(setting, true);
 }
 
 std::optional<WakeTime> LinuxRtcWake::wakeTime()
 {
-    const auto when = alarm();
-    if (!when || *when == 0)
+    if (!hasAlarm())
         return std::nullopt;
-    return localTimeOfDay(*when);
+    return store_.load().time;
 }
 
 bool LinuxRtcWake::setWakeTime(WakeTime time)
 {
-    const auto when = alarm();
-    if (!when || *when == 0)
-        return false;
-    return arm(time);
+    RtcWakeSetting setting = store_.load();
+    setting.time = time;
+    return apply(setting, setting.enabled);
 }
 
 } // namespace tarvik::kestrom
