@@ -221,14 +221,18 @@ TEST_F(KestromOnBoard, SmsCodeNeedsTheStoreInitialisedFirst)
     EXPECT_EQ(ready, 1);
     EXPECT_EQ(k.vWU_WakeOnSMSStringGet(code), 0) << "an initialised store holds no code yet";
 
-    for (const char* bad : {"0123ABC", "0123ABCDE", "0123abcd", "0123ABCG"}) {
-        SCOPED_TRACE(bad);
-        EXPECT_EQ(k.vWU_WakeOnSMSStringSet(bad), 0);
-    }
     EXPECT_EQ(k.vWU_WakeOnSMSStringSet("0123ABCD"), 1);
     std::memset(code, 'x', sizeof code);
     EXPECT_EQ(k.vWU_WakeOnSMSStringGet(code), 1);
     EXPECT_STREQ(code, "0123ABCD");
+    // A refused code leaves the stored one as it was (its first eight characters included).
+    for (const char* bad : {"0123ABC", "89ABCDEF0", "89abcdef", "89ABCDEG", "", static_cast<const char*>(nullptr)}) {
+        SCOPED_TRACE(bad ? bad : "null");
+        EXPECT_EQ(k.vWU_WakeOnSMSStringSet(bad), 0);
+        std::memset(code, 'x', sizeof code);
+        EXPECT_EQ(k.vWU_WakeOnSMSStringGet(code), 1);
+        EXPECT_STREQ(code, "0123ABCD");
+    }
 
     // Initialising again empties the store.
     EXPECT_EQ(k.vWU_WakeOnSMSStringInit(), 1);
