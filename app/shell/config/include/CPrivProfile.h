@@ -3,6 +3,10 @@
 #include <string>
 #include <string_view>
 
+namespace tarvik {
+class PrivateProfileDocument;
+}
+
 namespace Ostrel {
 
 // A private-profile file name bound to the reads of the key map. Each read goes to the file at
@@ -24,6 +28,9 @@ public:
 
     // "true" or "false" in any letter case; otherwise a decimal integer, of which only 1 is true.
     static bool BoolFromText(std::wstring_view text);
+    // ReadBool's read on a file already in memory: the one rule for every boolean of the key map.
+    static bool BoolFromFile(const tarvik::PrivateProfileDocument& file, const std::wstring& section,
+                             const std::wstring& key);
 
     // ReadBool reads into a buffer of 8 characters, so "00000001" arrives as "0000000": a value
     // longer than seven characters is false unless its first seven say otherwise.

@@ -50,11 +50,15 @@ bool CPrivProfile::BoolFromText(std::wstring_view text)
     return decimalValue(text) == 1;
 }
 
+bool CPrivProfile::BoolFromFile(const tarvik::PrivateProfileDocument& file, const std::wstring& section,
+                                const std::wstring& key)
+{
+    return BoolFromText(file.readString(section, key, L"", kBoolTextChars));
+}
+
 bool CPrivProfile::ReadBool(const std::wstring& section, const std::wstring& key, bool& value) const
 {
-    wchar_t text[kBoolTextChars];
-    const std::uint32_t n = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", text, kBoolTextChars, m_path.c_str());
-    value = BoolFromText(std::wstring_view(text, n));
+    value = BoolFromFile(tarvik::loadPrivateProfile(m_path), section, key);
     return true;
 }
 

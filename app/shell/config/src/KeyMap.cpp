@@ -24,8 +24,7 @@ public:
     }
     bool boolean(const std::wstring& section, const wchar_t* key) const
     {
-        return Ostrel::CPrivProfile::BoolFromText(
-            file_.readString(section, key, L"", Ostrel::CPrivProfile::kBoolTextChars));
+        return Ostrel::CPrivProfile::BoolFromFile(file_, section, key);
     }
 
 private:

@@ -56,6 +56,22 @@ TEST_F(LoadKeyMapTest, FunctionsByType)
     EXPECT_EQ(f[6].name, L"");
 }
 
+TEST_F(LoadKeyMapTest, AvlFollowsTheBooleanRuleOfReadBool)
+{
+    const std::pair<const char*, bool> rows[] = {
+        {"1", true},   {"TRUE", true},       {"0000001", true}, {"+1", true},     {"1abc", true},
+        {"2", false},  {"00000001", false},  {"-1", false},     {"yes", false},   {"truetrue", false},
+        {"", false},   {"FALSE", false},
+    };
+    std::string content = "[HK_Config]\nFunctionNumber=" + std::to_string(std::size(rows)) + "\n";
+    for (std::size_t i = 0; i < std::size(rows); ++i)
+        content += "[FunDef" + std::to_string(i + 1) + "]\ntype=2\navl=" + rows[i].first + "\n";
+    const KeyMap map = load(content);
+    ASSERT_EQ(map.kFunDefs.size(), std::size(rows));
+    for (std::size_t i = 0; i < std::size(rows); ++i)
+        EXPECT_EQ(map.kFunDefs[i].avl, rows[i].second) << "avl=" << rows[i].first;
+}
+
 TEST_F(LoadKeyMapTest, KeySets)
 {
     const KeyMap map = load("[HK_Config]\nFunctionNumber=0\nHardButtons=3\nFnSets=2\n"
