@@ -14,9 +14,10 @@
 // $XDG_CONFIG_HOME/tarvik/user-registry.ini (default ~/.config/tarvik/user-registry.ini).
 std::wstring UserRegistryPath(const DataPathSources& sources);
 
-// For each key set i and key j (0-based) writes the missing values: KeyDef<j> (the key's funid,
-// missing unless it holds a dword), UserCmd<j> (empty) and UserCmdDesc<j> ("User Defined
-// Command"). An existing value is never changed, whatever its length or content. All missing
-// values go in one atomic write; the folder is created when missing. Returns false when the store
-// could not be written (traced once by the private-profile engine).
+// For each key set i and key j (0-based) writes the missing values: KeyDef<j> (the key's funid),
+// UserCmd<j> (empty) and UserCmdDesc<j> ("User Defined Command"). An existing UserCmd<j> or
+// UserCmdDesc<j> is never changed, whatever its length or content, and neither is a KeyDef<j> that
+// holds a dword; a KeyDef<j> holding anything else counts as missing and is overwritten with the
+// funid. All these values go in one atomic write; the folder is created when missing. Returns false
+// when the store could not be written (traced once by the private-profile engine).
 bool SeedKeySetRegistry(const KeyMap& keyMap, const std::wstring& registryFile);
