@@ -31,16 +31,29 @@ function(tarvik_add_benchmark name)
   target_link_libraries(${name} PRIVATE benchmark::benchmark Threads::Threads ${B_LIBS})
 endfunction()
 
-# tarvik_add_fuzz(<name> LABEL <folder> SOURCES ... [INCLUDES ...] [SEEDS file...] [DICT file] [RUNS n])
+# tarvik_add_fuzz(<name> LABEL <folder> SOURCES ... [INCLUDES ...] [SEEDS file...] [DICT file] [RUNS n]
+#                 [MAX_LEN bytes])
 # A libFuzzer target built with clang++ (address and undefined-behaviour sanitizers) beside the
 # GCC build, from the sources themselves, and a test that runs it from a fixed seed for RUNS
-# inputs (at most 10 s). Without clang++ the test reports itself skipped.
+# inputs (at most 10 s) of at most MAX_LEN bytes (default 4096). libFuzzer cuts a longer seed
+# silently, so a seed above MAX_LEN stops the configuration. Without clang++ the test reports
+# itself skipped.
 find_program(TARVIK_CLANGXX NAMES clang++ clang++-14)
 function(tarvik_add_fuzz name)
-  cmake_parse_arguments(F "" "LABEL;DICT;RUNS" "SOURCES;INCLUDES;SEEDS" ${ARGN})
+  cmake_parse_arguments(F "" "LABEL;DICT;RUNS;MAX_LEN" "SOURCES;INCLUDES;SEEDS" ${ARGN})
   if(NOT F_RUNS)
     set(F_RUNS 3000)
   endif()
+  if(NOT F_MAX_LEN)
+    set(F_MAX_LEN 4096)
+  endif()
+  foreach(seed ${F_SEEDS})
+    file(SIZE ${seed} seed_size)
+    if(seed_size GREATER F_MAX_LEN)
+      message(FATAL_ERROR "${name}: seed ${seed} has ${seed_size} bytes, more than MAX_LEN ${F_MAX_LEN}; "
+                          "the fuzzer would cut it. Raise MAX_LEN.")
+    endif()
+  endforeach()
   if(NOT TARVIK_CLANGXX)
     add_test(NAME ${name} COMMAND ${CMAKE_COMMAND} -E echo "clang++ not found: ${name} not built")
     set_tests_properties(${name} PROPERTIES LABELS "${F_LABEL}" SKIP_REGULAR_EXPRESSION "clang\\+\\+ not found")
@@ -63,7 +76,7 @@ function(tarvik_add_fuzz name)
   add_custom_target(${name}_build ALL DEPENDS ${exe})
   set(artifacts ${CMAKE_BINARY_DIR}/fuzz-artifacts/${name}/)
   file(MAKE_DIRECTORY ${artifacts})
-  set(args -seed=1 -runs=${F_RUNS} -max_total_time=10 -timeout=5 -rss_limit_mb=1024 -max_len=4096
+  set(args -seed=1 -runs=${F_RUNS} -max_total_time=10 -timeout=5 -rss_limit_mb=1024 -max_len=${F_MAX_LEN}
            -artifact_prefix=${artifacts} -print_final_stats=1)
   if(F_DICT)
     list(APPEND args -dict=${F_DICT})
