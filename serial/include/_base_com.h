@@ -11,7 +11,7 @@
 //
 // The port is found through tarvik::comDevicePath(n) and opened exclusively: a second opener, in
 // this process or another, is refused (an advisory lock on the device, plus TIOCEXCL, which stops
-// other opens of the tty for everyone but root). The descriptor is non-blocking in every variant:
+// other opens of the tty for everyone but root; close() clears it again). The descriptor is non-blocking in every variant:
 // reads return at once with what is queued and writes wait by the time-outs.
 //
 // The classes are compiled into each library that uses them, with hidden symbols, so every library

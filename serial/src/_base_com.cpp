@@ -88,6 +88,10 @@ void _base_com::close_handle()
 {
     if (m_hCom == kInvalidHandle)
         return;
+    // The mark belongs to the tty, not to our descriptor: where the other end keeps the line open
+    // (a pty peer, a second descriptor) it would outlast this close and refuse every later open by
+    // a user without root, this program's own next open included, with EBUSY.
+    ioctl(m_hCom, TIOCNXCL);
     ::close(m_hCom);
     m_hCom = kInvalidHandle;
     m_countersKnown = false;

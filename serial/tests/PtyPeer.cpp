@@ -79,6 +79,22 @@ int PtyPeer::queued() const
     return n;
 }
 
+termios PtyPeer::lineSettings() const
+{
+    termios t{};
+    if (tcgetattr(slave_, &t) != 0)
+        throw std::runtime_error("tcgetattr failed");
+    return t;
+}
+
+bool PtyPeer::exclusive() const
+{
+    int on = 0;
+    if (ioctl(slave_, TIOCGEXCL, &on) != 0)
+        throw std::runtime_error("TIOCGEXCL failed");
+    return on != 0;
+}
+
 void PtyPeer::hangUp()
 {
     if (master_ >= 0) {

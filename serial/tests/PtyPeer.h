@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <termios.h>
 
 namespace tarvik::test {
 
@@ -26,6 +27,11 @@ public:
     std::string received(std::size_t atLeast, std::chrono::milliseconds wait);
     // The bytes in the port's receive queue.
     int queued() const;
+    // The line settings the port left on the tty, read through the peer's own descriptor (a second
+    // open would be refused to a user without root while the port holds the line).
+    termios lineSettings() const;
+    // Whether the tty is marked for exclusive use (TIOCEXCL), seen from the peer's own descriptor.
+    bool exclusive() const;
     // The peer goes away: the master side closes and the line hangs up.
     void hangUp();
 

@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 #include <mutex>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -24,6 +26,32 @@ using tarvik::test::waitFor;
 namespace {
 
 constexpr int kCom = 7;
+// The user id of "nobody": the tests become it to open a line as a desktop user does.
+constexpr uid_t kUnprivilegedId = 65534;
+
+// Opens the tty at path as a user without privileges (in a child that drops root, when the tests
+// run as root) and closes it again: 0 when it opened, else the open's errno.
+int openUnprivileged(const std::string& path)
+{
+    if (getuid() != 0) {
+        const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        const int result = fd >= 0 ? 0 : errno;
+        if (fd >= 0)
+            ::close(fd);
+        return result;
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        if (setgid(kUnprivilegedId) != 0 || setuid(kUnprivilegedId) != 0)
+            _exit(255);
+        const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        _exit(fd >= 0 ? 0 : errno);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
 
 // A threaded port that only counts: its handler leaves the queue as it is and records what the
 // driver held when it was called.
@@ -92,11 +120,7 @@ TEST(SerialOpeningSequence, OpensRawEightNoneOneAtTheBaudRate)
     EXPECT_EQ(port.timeouts().WriteTotalTimeoutConstant, 2000u);
 
     // What the driver holds, seen from another descriptor of the same tty.
-    const int fd = ::open(peer.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    ASSERT_GE(fd, 0);
-    termios t{};
-    ASSERT_EQ(tcgetattr(fd, &t), 0);
-    ::close(fd);
+    const termios t = peer.lineSettings();
     EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B9600));
     EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
     EXPECT_EQ(t.c_cflag & (PARENB | CSTOPB), 0u);
@@ -142,6 +166,42 @@ TEST(SerialPort, OpensExclusively)
     EXPECT_FALSE(second.is_open());
     first.close();
     EXPECT_TRUE(second.open());
+}
+
+// The board's peers keep their end of the line open, so the tty outlives our descriptor: an
+// exclusive mark left on it would refuse every later open by a user without root (EBUSY).
+TEST(SerialPort, IsExclusiveWhileOpenAndReleasesTheLineWhenClosed)
+{
+    PtyPeer peer(kCom);
+    {
+        _sync_com port;
+        port.set_port(kCom);
+        ASSERT_TRUE(port.open());
+        EXPECT_TRUE(peer.exclusive());
+        ASSERT_TRUE(port.open()); // open on an open port
+        EXPECT_TRUE(peer.exclusive());
+    }
+    EXPECT_FALSE(peer.exclusive()) << "released by the destructor";
+
+    _thread_com port;
+    port.set_port(kCom);
+    ASSERT_TRUE(port.open());
+    EXPECT_TRUE(peer.exclusive());
+    port.close();
+    EXPECT_FALSE(peer.exclusive()) << "released by close";
+}
+
+TEST(SerialPort, AUserWithoutRootCanOpenTheLineAgainAfterClose)
+{
+    PtyPeer peer(kCom);
+    // openpty leaves the device to its owner and the tty group; let anyone try it.
+    ASSERT_EQ(chmod(peer.slavePath().c_str(), 0666), 0);
+    _thread_com port;
+    port.set_port(kCom);
+    ASSERT_TRUE(port.open());
+    EXPECT_EQ(openUnprivileged(peer.slavePath()), EBUSY) << "in use while open";
+    port.close();
+    EXPECT_EQ(openUnprivileged(peer.slavePath()), 0);
 }
 
 TEST(SerialPort, OpenOnAnOpenPortClosesItFirst)
