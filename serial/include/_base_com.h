@@ -6,13 +6,16 @@
 #include <cstddef>
 #include <cstdint>
 
+class TtyControl;
+
 // One serial port, named by its number n (COMn). The base of the port classes: number, name,
 // descriptor, line settings and time-outs; configuration and closing.
 //
 // The port is found through tarvik::comDevicePath(n) and opened exclusively: a second opener, in
 // this process or another, is refused (an advisory lock on the device, plus TIOCEXCL, which stops
-// other opens of the tty for everyone but root; close() clears it again). The descriptor is non-blocking in every variant:
-// reads return at once with what is queued and writes wait by the time-outs.
+// other opens of the tty for everyone but root; close() clears it again). The descriptor is
+// non-blocking in every variant: reads return at once with what is queued and writes wait by the
+// time-outs. The tty calls go to ttyControl() (TtyControl.h), taken when the port is constructed.
 //
 // The classes are compiled into each library that uses them, with hidden symbols, so every library
 // has its own copy; each holds its one port object as a static object. No operation reports a
@@ -72,6 +75,7 @@ protected:
 private:
     void close_handle();
 
+    TtyControl& m_tty;
     LineErrorCounters m_errorCounters;
     bool m_countersKnown = false;
 };

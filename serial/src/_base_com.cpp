@@ -7,7 +7,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
@@ -15,7 +14,10 @@ namespace {
 constexpr char kNamePrefix[] = "\\\\.\\COM";
 } // namespace
 
-_base_com::_base_com() = default;
+_base_com::_base_com()
+    : m_tty(ttyControl())
+{
+}
 
 _base_com::~_base_com()
 {
@@ -37,13 +39,13 @@ bool _base_com::open_device()
     if (fd < 0)
         return false;
     // The lock is what keeps a second opener out: TIOCEXCL does not stop root.
-    if (!ttycontrol::isTerminal(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0 || !ttycontrol::makeRaw(fd)) {
+    if (!m_tty.isTerminal(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0 || !m_tty.makeRaw(fd)) {
         ::close(fd);
         return false;
     }
-    ioctl(fd, TIOCEXCL);
+    m_tty.setExclusive(fd, true);
     m_hCom = fd;
-    m_countersKnown = ttycontrol::errorCounters(fd, m_errorCounters);
+    m_countersKnown = m_tty.errorCounters(fd, m_errorCounters);
     return true;
 }
 
@@ -53,14 +55,14 @@ bool _base_com::setup()
         return false;
     // The driver's queues are the kernel's; kComQueueBytes cannot be asked for, and nothing is
     // refused here while the descriptor is still a terminal.
-    if (!ttycontrol::isTerminal(m_hCom))
+    if (!m_tty.isTerminal(m_hCom))
         return false;
     m_timeouts.ReadIntervalTimeout = kComMaxDword;
     m_timeouts.ReadTotalTimeoutMultiplier = 0;
     m_timeouts.ReadTotalTimeoutConstant = 0;
     m_timeouts.WriteTotalTimeoutMultiplier = 0;
     m_timeouts.WriteTotalTimeoutConstant = kComWriteTimeoutMs;
-    if (!ttycontrol::makeRaw(m_hCom))
+    if (!m_tty.makeRaw(m_hCom))
         return false;
     return purge(kPurgeAll);
 }
@@ -76,7 +78,7 @@ bool _base_com::set_state(int baud)
     // 0 would hang the line up, and a negative speed has no meaning to any driver.
     if (baud <= 0)
         return false;
-    return ttycontrol::applyLine(m_hCom, static_cast<std::uint32_t>(baud));
+    return m_tty.applyLine(m_hCom, static_cast<std::uint32_t>(baud));
 }
 
 void _base_com::close()
@@ -91,7 +93,7 @@ void _base_com::close_handle()
     // The mark belongs to the tty, not to our descriptor: where the other end keeps the line open
     // (a pty peer, a second descriptor) it would outlast this close and refuse every later open by
     // a user without root, this program's own next open included, with EBUSY.
-    ioctl(m_hCom, TIOCNXCL);
+    m_tty.setExclusive(m_hCom, false);
     ::close(m_hCom);
     m_hCom = kInvalidHandle;
     m_countersKnown = false;
@@ -100,10 +102,10 @@ void _base_com::close_handle()
 bool _base_com::clear_comm_error(PortStatus& status)
 {
     status = PortStatus{};
-    if (!is_open() || !ttycontrol::receiveQueue(m_hCom, status.queued))
+    if (!is_open() || !m_tty.receiveQueue(m_hCom, status.queued))
         return false;
     LineErrorCounters now;
-    if (m_countersKnown && ttycontrol::errorCounters(m_hCom, now)) {
+    if (m_countersKnown && m_tty.errorCounters(m_hCom, now)) {
         status.errors = now.errorBitsSince(m_errorCounters);
         m_errorCounters = now;
     }
@@ -114,5 +116,5 @@ bool _base_com::purge(unsigned flags)
 {
     if (!is_open())
         return false;
-    return ttycontrol::purge(m_hCom, (flags & kPurgeRxClear) != 0, (flags & kPurgeTxClear) != 0);
+    return m_tty.purge(m_hCom, (flags & kPurgeRxClear) != 0, (flags & kPurgeTxClear) != 0);
 }

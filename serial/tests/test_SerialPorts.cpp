@@ -1,6 +1,8 @@
 // The serial port classes against real pseudo-terminals linked as COMn in the test board's folder.
+#include "FakeTtyControl.h"
 #include "OpeningSequence.h"
 #include "PtyPeer.h"
+#include "TestSupport.h"
 #include "_asyn_com.h"
 #include "_sync_com.h"
 #include "_thread_com.h"
@@ -8,6 +10,8 @@
 #include <atomic>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <sys/ioctl.h>
@@ -19,6 +23,7 @@
 #include <vector>
 
 using namespace std::chrono_literals;
+using tarvik::test::FakeTtyControl;
 using tarvik::test::PtyPeer;
 using tarvik::test::threadCount;
 using tarvik::test::waitFor;
@@ -287,6 +292,69 @@ TYPED_TEST(SerialRead, EmptyQueueClosedPortAndNoRoomGiveZero)
     EXPECT_EQ(peer.queued(), 3);
 }
 
+// Line errors, on a driver that counts them (a pty counts none): each kind discards what the
+// receive side holds at that moment, and the read after it starts on fresh data.
+template <class Port>
+class SerialLineErrors : public testing::Test {};
+TYPED_TEST_SUITE(SerialLineErrors, ReadingPorts);
+
+TYPED_TEST(SerialLineErrors, AReadAfterALineErrorDiscardsOnlyTheReceiveSideAndGivesZero)
+{
+    FakeTtyControl tty;
+    tty.countLineErrors();
+    PtyPeer peer(kCom);
+    TypeParam port;
+    ASSERT_TRUE(runOpeningSequence(port, kCom, 9600));
+    const struct {
+        const char* name;
+        std::uint32_t LineErrorCounters::*counter;
+    } kinds[] = {{"frame", &LineErrorCounters::frame},
+                 {"overrun", &LineErrorCounters::overrun},
+                 {"parity", &LineErrorCounters::parity},
+                 {"break", &LineErrorCounters::brk},
+                 {"buffer overrun", &LineErrorCounters::bufferOverrun}};
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        peer.send("damaged");
+        ASSERT_TRUE(waitFor([&] { return peer.queued() == 7; }));
+        tty.forgetPurges();
+        tty.raiseLineError(kind.counter);
+        char buf[16];
+        std::memset(buf, 'x', sizeof buf);
+        EXPECT_EQ(port.read(buf, sizeof buf), 0);
+        EXPECT_EQ(buf[0], '\0');
+        EXPECT_EQ(peer.queued(), 0) << "the bytes queued at the error are discarded";
+        EXPECT_EQ(tty.purges(), (std::vector<FakeTtyControl::Purge>{{true, false}})) << "the receive side only";
+
+        peer.send("fresh");
+        ASSERT_TRUE(waitFor([&] { return peer.queued() == 5; }));
+        EXPECT_EQ(port.read(buf, sizeof buf), 5);
+        EXPECT_STREQ(buf, "fresh");
+    }
+}
+
+TEST(SerialWrite, ALineErrorDiscardsOnlyTheTransmitSideThenTheWriteProceeds)
+{
+    FakeTtyControl tty;
+    tty.countLineErrors();
+    PtyPeer peer(kCom);
+    _sync_com port;
+    ASSERT_TRUE(runOpeningSequence(port, kCom, 115200));
+    tty.forgetPurges();
+    EXPECT_EQ(port.write("ATZ\r", 4), 4);
+    EXPECT_EQ(peer.received(4, 2s), "ATZ\r");
+    EXPECT_TRUE(tty.purges().empty()) << "no error, no purge";
+
+    tty.raiseLineError(&LineErrorCounters::frame);
+    EXPECT_EQ(port.write("ATI\r", 4), 4);
+    EXPECT_EQ(tty.purges(), (std::vector<FakeTtyControl::Purge>{{false, true}}));
+    EXPECT_EQ(peer.received(4, 2s), "ATI\r") << "the write proceeds after the purge";
+
+    tty.forgetPurges();
+    EXPECT_EQ(port.write("ATD\r", 4), 4);
+    EXPECT_TRUE(tty.purges().empty()) << "an error is acted on once";
+}
+
 TEST(SerialPort, SetupDiscardsWhatWasQueuedBeforehand)
 {
     PtyPeer peer(kCom);
@@ -466,6 +534,29 @@ TEST(SerialReader, CloseWaitsForARunningHandlerBeforeClosingTheDescriptor)
     EXPECT_TRUE(port.descriptorValid) << "the handler ran to its end on an open descriptor";
     EXPECT_EQ(port.readResult, 5);
     EXPECT_FALSE(port.is_open());
+}
+
+TEST(SerialReader, ADeviceThatCannotBeWaitedOnEndsTheReaderAndLeavesThePortOpen)
+{
+    // A device that opens and takes its settings but has no wait support (a plain file standing
+    // as COMn, passed for a terminal): the reader cannot set its event mask.
+    FakeTtyControl tty;
+    tty.acceptAnyDescriptor();
+    const std::string device = tarvik::test::testBoardDir() + "/COM" + std::to_string(kCom);
+    std::filesystem::remove(device);
+    std::ofstream(device) << "$GPGGA,queued but never announced\r\n";
+    const int before = threadCount();
+    CountingPort port(0);
+    ASSERT_TRUE(runOpeningSequence(port, kCom, 9600));
+    EXPECT_TRUE(waitFor([&] { return threadCount() == before; })) << "the reader thread ended";
+    EXPECT_TRUE(port.is_open());
+    EXPECT_EQ(port.reader_turns(), 0u) << "it never waited";
+    EXPECT_EQ(port.calls(), 0u);
+    const auto start = std::chrono::steady_clock::now();
+    port.close();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms);
+    EXPECT_FALSE(port.is_open());
+    std::filesystem::remove(device);
 }
 
 TEST(SerialReader, AVanishedPeerNeitherSpinsTheReaderNorBlocksClose)
