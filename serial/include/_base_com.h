@@ -65,6 +65,11 @@ protected:
     // driver counts no errors.
     bool clear_comm_error(PortStatus& status);
     bool purge(unsigned flags);
+    // The read of both reading variants (a Linux descriptor reads alike in both): at most size − 1
+    // queued bytes into buffer, NUL-terminated after them (nothing is written when size < 1). 0 when
+    // the port is closed or nothing is queued; also when line errors seen since the last query made
+    // it discard the receive queue, or when the queue cannot be read (the device is gone).
+    int read_queued(char* buffer, int size);
 
     int m_port = 0;
     int m_hCom = kInvalidHandle;

@@ -14,30 +14,7 @@ bool _sync_com::open()
 
 int _sync_com::read(char* buffer, int size)
 {
-    if (!buffer || size < 1)
-        return 0;
-    buffer[0] = '\0';
-    if (!is_open())
-        return 0;
-    PortStatus status;
-    if (!clear_comm_error(status))
-        return 0;
-    if (status.errors != 0) {
-        purge(kPurgeReceive);
-        return 0;
-    }
-    const std::uint32_t room = static_cast<std::uint32_t>(size - 1);
-    const std::uint32_t wanted = status.queued < room ? status.queued : room;
-    int count = 0;
-    if (wanted > 0) {
-        ssize_t n;
-        do {
-            n = ::read(m_hCom, buffer, wanted);
-        } while (n < 0 && errno == EINTR);
-        count = n > 0 ? static_cast<int>(n) : 0;
-    }
-    buffer[count] = '\0';
-    return count;
+    return read_queued(buffer, size);
 }
 
 int _sync_com::write(const char* data, int length)
