@@ -115,6 +115,10 @@ struct BoardDevice {
     std::string portName;     // "COM7"; empty when the line names no port
 };
 TARVIK_BOARD_EXPORT std::vector<BoardDevice> boardDevices(const BoardProfile& profile);
+// The n of the first "ports" device described as `description` ("… (COMn)", n of 1 to 4 digits):
+// where the board's peer for that device links its pseudo-terminal, and where the program, which
+// looks the device up by the same description, opens it. Nothing when the list has no such port.
+TARVIK_BOARD_EXPORT std::optional<int> boardDevicePort(const BoardProfile& profile, const std::string& description);
 
 // "mkdir -p" with owner-only permissions for the folders it makes.
 TARVIK_BOARD_EXPORT Status makeDirectories(const std::string& dir);

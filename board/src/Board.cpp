@@ -223,7 +223,6 @@ const std::vector<ProfileValue>& profileValueNames()
         {"sensors", "CpuTemperature", "CPU temperature the Quenmark service answers, in degrees Celsius (default 48)", celsius},
         {"hardware", "WLANInterfaces", "WLAN interfaces the WLAN service lists, 0 to 4 (0: the built-in module)", interfaceCount},
         {"hardware", "MBNInterfaces", "mobile-broadband interfaces listed, 0 to 4 (0: the built-in modem)", interfaceCount},
-        {"gps", "GPSPort", "COMn the simulated GPS receiver is linked as (1-1024)", gps::GpsReceiverSettings::checkPort},
         {"gps", "GPSBaudRate", "GPS receiver baud rate; a host at another rate reads garbage", gps::GpsReceiverSettings::checkBaud},
         {"gps", "GPSUpdateRate", "GPS fixes per second (1-10)", gps::GpsReceiverSettings::checkUpdateRate},
         {"gps", "GPSTalker", "GPS sentence talker: GP (GPS only) or GN (GPS+GLONASS)", gps::GpsReceiverSettings::checkTalker},
@@ -339,6 +338,18 @@ std::vector<BoardDevice> boardDevices(const BoardProfile& profile)
         devices.push_back(d);
     }
     return devices;
+}
+
+std::optional<int> boardDevicePort(const BoardProfile& profile, const std::string& description)
+{
+    for (const BoardDevice& d : boardDevices(profile)) {
+        if (d.deviceClass != "ports" || d.description != description || d.portName.rfind("COM", 0) != 0)
+            continue;
+        const std::string digits = d.portName.substr(3);
+        if (!digits.empty() && digits.size() <= 4 && digits.find_first_not_of("0123456789") == std::string::npos)
+            return std::stoi(digits);
+    }
+    return std::nullopt;
 }
 
 Board::Board(std::string dir, std::unique_ptr<MappedState<BoardState>> memory)

@@ -200,7 +200,7 @@ TEST(GpsBaudPacer, TenBitsPerByteAndNoSavedUpIdleTime)
 TEST(GpsReceiverSettings, ProfileValuesWithTheirChecksAndDefaults)
 {
     std::map<std::string, std::string> values = {
-        {"GPSPort", "4"},         {"GPSBaudRate", "4800"},  {"GPSTalker", "GN"},      {"GPSFixQuality", "2"},
+        {"GPSBaudRate", "4800"},  {"GPSTalker", "GN"},      {"GPSFixQuality", "2"},
         {"GPSLatitude", "33.68S"}, {"GPSLongitude", "-70.6"}, {"GPSSpeed", "0"},        {"GPSSatellites", "12"},
         {"GPSUpdateRate", "5"},   {"GPSAltitude", "-3.5"},
     };
@@ -209,7 +209,6 @@ TEST(GpsReceiverSettings, ProfileValuesWithTheirChecksAndDefaults)
         return it == values.end() ? std::nullopt : std::optional(it->second);
     };
     GpsReceiverSettings s = GpsReceiverSettings::from(get);
-    EXPECT_EQ(s.port, 4);
     EXPECT_EQ(s.baud, 4800u);
     EXPECT_EQ(s.talker, "GN");
     EXPECT_EQ(s.fixQuality, 2);
@@ -220,10 +219,10 @@ TEST(GpsReceiverSettings, ProfileValuesWithTheirChecksAndDefaults)
     EXPECT_EQ(s.updateRate, 5u);
     EXPECT_EQ(s.altitude, -3.5);
 
-    values = {{"GPSPort", "0"}, {"GPSTalker", "GL"}, {"GPSLatitude", "-33.68S"}, {"GPSLongitude", "181"}, {"GPSUpdateRate", "20"}};
+    values = {{"GPSBaudRate", "0"}, {"GPSTalker", "GL"}, {"GPSLatitude", "-33.68S"}, {"GPSLongitude", "181"}, {"GPSUpdateRate", "20"}};
     s = GpsReceiverSettings::from(get);
     const GpsReceiverSettings defaults;
-    EXPECT_EQ(s.port, defaults.port);
+    EXPECT_EQ(s.baud, defaults.baud);
     EXPECT_EQ(s.talker, defaults.talker);
     EXPECT_EQ(s.latitude, defaults.latitude);
     EXPECT_EQ(s.longitude, defaults.longitude);

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <filesystem>
+#include <future>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <termios.h>
@@ -210,13 +211,31 @@ TEST_F(ServedReceiver, TalkerQualityAndPositionFollowTheProfile)
     EXPECT_NE(ggas.back().find(",3340.81392,S,07036.00000,W,2,08,"), std::string::npos) << ggas.back();
 }
 
-TEST_F(ServedReceiver, MovesItsLinkWithThePortAndRemovesItWhenStopped)
+TEST_F(ServedReceiver, FollowsItsPortInTheDeviceListAndRemovesItsLinkWhenStopped)
 {
-    ASSERT_TRUE(board->setValue("GPSPort", "4"));
+    // The program opens the port the device list names for the receiver; the link must be there.
+    ASSERT_TRUE(board->clearDevices());
+    ASSERT_TRUE(board->addDevice("ports", "u-blox GNSS Receiver (COM4)", ""));
     EXPECT_TRUE(waitUntil([&] { return std::filesystem::exists(dir.file("COM4")); }));
     EXPECT_FALSE(std::filesystem::is_symlink(dir.file("COM3")));
     stop = true;
     serving.join();
     EXPECT_TRUE(served);
     EXPECT_FALSE(std::filesystem::is_symlink(dir.file("COM4")));
+}
+
+TEST(GpsReceiver, RefusesToServeABoardWithoutTheReceiverInItsDeviceList)
+{
+    tarvik::test::TempDir dir;
+    auto made = Board::create(dir.path(), "KTA");
+    ASSERT_TRUE(made) << made.error();
+    ASSERT_TRUE((*made)->clearDevices());
+    ASSERT_TRUE((*made)->addDevice("ports", "Communications Port (COM3)", ""));
+    std::atomic<bool> stop{false};
+    auto serving = std::async(std::launch::async, [&] { return GpsReceiverPeer(**made).run(stop); });
+    const bool ended = serving.wait_for(2s) == std::future_status::ready;
+    stop = true;
+    EXPECT_TRUE(ended) << "it served with no port to serve";
+    EXPECT_FALSE(serving.get());
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.file("COM3")));
 }

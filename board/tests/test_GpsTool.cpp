@@ -35,7 +35,7 @@ TEST_F(GpsTool, ProfileValuesAreCheckedAndShown)
     } cases[] = {
         {"GPSTalker", "GN", true},        {"GPSTalker", "GL", false},      {"GPSLatitude", "33.680232S", true},
         {"GPSLatitude", "-91", false},    {"GPSLongitude", "70.6 W", true}, {"GPSFixQuality", "6", true},
-        {"GPSFixQuality", "9", false},    {"GPSPort", "1025", false},      {"GPSBaudRate", "4800", true},
+        {"GPSFixQuality", "9", false},    {"GPSBaudRate", "4800", true},
         {"GPSUpdateRate", "0", false},    {"GPSSpeed", "-1", false},       {"GPSSatellites", "25", false},
     };
     for (const auto& c : cases) {
@@ -48,6 +48,17 @@ TEST_F(GpsTool, ProfileValuesAreCheckedAndShown)
     EXPECT_NE(shown.out.find("4800 baud, 1 fix/s, talker GN"), std::string::npos) << shown.out;
     EXPECT_NE(shown.out.find("33.680232 S  70.600000 W"), std::string::npos) << shown.out;
     EXPECT_NE(shown.out.find("fix quality           6"), std::string::npos) << shown.out;
+}
+
+TEST_F(GpsTool, ShowsThePortTheDeviceListGivesTheReceiver)
+{
+    EXPECT_NE(on({"show"}).out.find("  COM3                  not served"), std::string::npos);
+    ASSERT_EQ(on({"device", "clear"}).status, 0);
+    ASSERT_EQ(on({"device", "add", "ports", "u-blox GNSS Receiver (COM12)"}).status, 0);
+    EXPECT_NE(on({"show"}).out.find("  COM12                 not served"), std::string::npos);
+    ASSERT_EQ(on({"device", "clear"}).status, 0);
+    const auto shown = on({"show"});
+    EXPECT_NE(shown.out.find("the device list has no u-blox GNSS Receiver"), std::string::npos) << shown.out;
 }
 
 TEST_F(GpsTool, FaultsAreListedAndTaken)

@@ -33,13 +33,22 @@ double utcNow()
     return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
-gps::GpsReceiverSettings readSettings(Board& board)
+// What the profile says of the receiver: its [gps] values and its port in the device list.
+struct ReceiverProfile {
+    gps::GpsReceiverSettings settings;
+    std::optional<int> port;
+};
+
+ReceiverProfile readProfile(Board& board)
 {
     auto profile = board.profile();
     if (!profile)
         return {};
-    return gps::GpsReceiverSettings::from([&](const std::string& name) { return profile->get("gps", name); });
+    return {gps::GpsReceiverSettings::from([&](const std::string& name) { return profile->get("gps", name); }),
+            gpsReceiverPort(*profile)};
 }
+
+std::string linkPath(Board& board, int port) { return board.dir() + "/COM" + std::to_string(port); }
 
 struct BoardConditions {
     bool powered = true;
@@ -64,6 +73,11 @@ BoardConditions readConditions(Board& board)
 
 } // namespace
 
+std::optional<int> gpsReceiverPort(const BoardProfile& profile)
+{
+    return boardDevicePort(profile, kGpsReceiverDevice);
+}
+
 GpsReceiverPeer::GpsReceiverPeer(Board& board, Observer* observer)
     : board_(board)
     , observer_(observer)
@@ -72,10 +86,16 @@ GpsReceiverPeer::GpsReceiverPeer(Board& board, Observer* observer)
 
 bool GpsReceiverPeer::run(const std::atomic<bool>& stop)
 {
-    gps::GpsReceiverSettings settings = readSettings(board_);
+    const ReceiverProfile initial = readProfile(board_);
+    if (!initial.port) {
+        std::cerr << "tarvik-board: GPS receiver: the board's device list has no " << kGpsReceiverDevice << "\n";
+        return false;
+    }
+    gps::GpsReceiverSettings settings = initial.settings;
+    int port = *initial.port;
     gps::PtyLink pty;
     std::string error;
-    if (!pty.open(settings.baud, error) || !pty.link(board_.dir() + "/COM" + std::to_string(settings.port), error)) {
+    if (!pty.open(settings.baud, error) || !pty.link(linkPath(board_, port), error)) {
         std::cerr << "tarvik-board: GPS receiver: " << error << "\n";
         return false;
     }
@@ -99,9 +119,14 @@ bool GpsReceiverPeer::run(const std::atomic<bool>& stop)
         const Clock::time_point now = Clock::now();
         const double t = seconds(now - start);
         if (now >= nextEpoch) {
-            const gps::GpsReceiverSettings fresh = readSettings(board_);
-            if (fresh.port != settings.port && !pty.link(board_.dir() + "/COM" + std::to_string(fresh.port), error))
-                std::cerr << "tarvik-board: GPS receiver: " << error << "\n";
+            const ReceiverProfile current = readProfile(board_);
+            const gps::GpsReceiverSettings& fresh = current.settings;
+            // Told once: the next change of the list tries again.
+            if (current.port && *current.port != port) {
+                port = *current.port;
+                if (!pty.link(linkPath(board_, port), error))
+                    std::cerr << "tarvik-board: GPS receiver: " << error << "\n";
+            }
             if (fresh.baud != settings.baud) {
                 pacer = gps::BaudPacer(fresh.baud);
                 pacer.idleUntil(t);

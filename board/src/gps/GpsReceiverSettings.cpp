@@ -66,7 +66,6 @@ std::optional<double> GpsReceiverSettings::parseCoordinate(const std::string& va
     return sign * *v;
 }
 
-std::string GpsReceiverSettings::checkPort(const std::string& v) { return inRange(v, 1, 1024, "a port number from 1 to 1024"); }
 std::string GpsReceiverSettings::checkBaud(const std::string& v) { return inRange(v, 300, 4000000, "a baud rate from 300 to 4000000"); }
 std::string GpsReceiverSettings::checkUpdateRate(const std::string& v) { return inRange(v, 1, 10, "1 to 10 fixes a second"); }
 std::string GpsReceiverSettings::checkTalker(const std::string& v) { return v == "GP" || v == "GN" ? "" : "expected GP or GN"; }
@@ -92,8 +91,6 @@ GpsReceiverSettings GpsReceiverSettings::from(const std::function<std::optional<
             return std::nullopt;
         return v;
     };
-    if (const auto v = take("GPSPort", checkPort))
-        s.port = static_cast<int>(*integer(*v));
     if (const auto v = take("GPSBaudRate", checkBaud))
         s.baud = static_cast<unsigned>(*integer(*v));
     if (const auto v = take("GPSUpdateRate", checkUpdateRate))
@@ -118,7 +115,6 @@ GpsReceiverSettings GpsReceiverSettings::from(const std::function<std::optional<
 std::string gpsProfileText()
 {
     return "\n[gps]\n"
-           "GPSPort = 3\n"
            "GPSBaudRate = 9600\n"
            "GPSUpdateRate = 1\n"
            "GPSTalker = GP\n"

@@ -12,9 +12,8 @@ inline constexpr const char* kFaultGarbage = "gps-garbage"; // sends noise with 
 inline constexpr const char* kFaultNoFix = "gps-no-fix";    // searching: quality 0, empty fields
 
 // The receiver as the profile's [gps] section describes it. A value that is missing or does not
-// pass its check keeps the default.
+// pass its check keeps the default. Its port is not among them: the device list gives it.
 struct GpsReceiverSettings {
-    int port = 3;                // COMn it is linked as: the presets' "u-blox GNSS Receiver (COM3)"
     unsigned baud = 9600;
     unsigned updateRate = 1;     // epochs per second
     std::string talker = "GP";   // GP: GPS only; GN: GPS and GLONASS
@@ -29,7 +28,6 @@ struct GpsReceiverSettings {
     static GpsReceiverSettings from(const std::function<std::optional<std::string>(const std::string& name)>& get);
 
     // The checks of `tarvik-board set`: empty when the value is acceptable, else what is wrong.
-    static std::string checkPort(const std::string& value);
     static std::string checkBaud(const std::string& value);
     static std::string checkUpdateRate(const std::string& value);
     static std::string checkTalker(const std::string& value);

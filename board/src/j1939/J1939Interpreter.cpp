@@ -69,14 +69,7 @@ std::int64_t nowUs() { return VehicleModel::monotonicNs() / 1000; }
 
 std::optional<int> j1939InterpreterPort(const BoardProfile& profile)
 {
-    for (const BoardDevice& d : boardDevices(profile)) {
-        if (d.deviceClass != "ports" || d.description != kJ1939InterpreterDevice || d.portName.rfind("COM", 0) != 0)
-            continue;
-        const std::string digits = d.portName.substr(3);
-        if (!digits.empty() && digits.size() <= 4 && digits.find_first_not_of("0123456789") == std::string::npos)
-            return std::stoi(digits);
-    }
-    return std::nullopt;
+    return boardDevicePort(profile, kJ1939InterpreterDevice);
 }
 
 bool serveJ1939Interpreter(Board& board, const std::atomic<bool>& stop, std::string& error)
