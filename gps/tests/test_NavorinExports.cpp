@@ -5,7 +5,6 @@
 #include "TestSupport.h"
 
 #include <atomic>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <termios.h>
 #include <thread>
@@ -87,10 +86,7 @@ TEST_F(NavorinExports, StartsOnCom3At9600ByDefaultAndDecodes)
 {
     PtyPeer peer(kDefaultPort);
     ASSERT_EQ(lib.start(), 1);
-    const int fd = ::open(peer.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    termios t{};
-    ASSERT_EQ(tcgetattr(fd, &t), 0);
-    ::close(fd);
+    const termios t = peer.lineSettings();
     EXPECT_EQ(cfgetispeed(&t), static_cast<speed_t>(B9600));
     lib.stop();
 
