@@ -26,12 +26,12 @@ void VehicleReader::stopMonitoring()
     exchange_.promptExchange(kStopCommand);
 }
 
-std::optional<std::string> VehicleReader::fetchLine(const ValueSpec& spec)
+std::optional<std::string> VehicleReader::fetchLine(const ValueRequest& request)
 {
-    std::optional<std::string> line = exchange_.answerExchange(spec.command);
+    std::optional<std::string> line = exchange_.answerExchange(request.command);
     if (!line) {
         stopMonitoring();
-        const std::string_view name = spec.command.substr(0, spec.command.size() - 1);
+        const std::string_view name = request.command.substr(0, request.command.size() - 1);
         trace_.write("Cmd " + std::string(name) + " failed!\n");
         return std::nullopt;
     }
@@ -48,28 +48,28 @@ long VehicleReader::extract(const std::string& line, int first, int last)
 
 std::optional<int> VehicleReader::readText(VehicleValue value)
 {
-    const ValueSpec& spec = valueSpec(value);
-    if (spec.conversion != Conversion::TruncatedText)
+    const ValueRequest& request = valueRequest(value);
+    if (request.conversion != Conversion::TruncatedText)
         return std::nullopt;
-    const auto line = fetchLine(spec);
+    const auto line = fetchLine(request);
     if (!line)
         return std::nullopt;
-    const long raw = extract(*line, spec.first, spec.last);
+    const long raw = extract(*line, request.first, request.last);
     stopMonitoring();
-    return truncatedText(raw, spec.factor);
+    return truncatedText(raw, request.factor);
 }
 
 std::optional<long> VehicleReader::readLong(VehicleValue value)
 {
-    const ValueSpec& spec = valueSpec(value);
-    if (spec.conversion != Conversion::TruncatedLong)
+    const ValueRequest& request = valueRequest(value);
+    if (request.conversion != Conversion::TruncatedLong)
         return std::nullopt;
-    const auto line = fetchLine(spec);
+    const auto line = fetchLine(request);
     if (!line)
         return std::nullopt;
-    const long raw = extract(*line, spec.first, spec.last);
+    const long raw = extract(*line, request.first, request.last);
     stopMonitoring();
-    const long result = truncatedLong(raw, spec.factor);
+    const long result = truncatedLong(raw, request.factor);
     if (value == VehicleValue::FuelUsed) {
         char text[64];
         std::snprintf(text, sizeof text, "[%ld][%ld]\n", raw, result);
@@ -80,22 +80,22 @@ std::optional<long> VehicleReader::readLong(VehicleValue value)
 
 std::optional<float> VehicleReader::readTripIdleHours()
 {
-    const ValueSpec& spec = valueSpec(VehicleValue::TripIdleTime);
-    const auto line = fetchLine(spec);
+    const ValueRequest& request = valueRequest(VehicleValue::TripIdleTime);
+    const auto line = fetchLine(request);
     if (!line)
         return std::nullopt;
-    const long raw = extract(*line, spec.first, spec.last);
+    const long raw = extract(*line, request.first, request.last);
     stopMonitoring();
-    return hours(raw, spec.factor);
+    return hours(raw, request.factor);
 }
 
 std::optional<Temperatures> VehicleReader::readTemperatures()
 {
-    const ValueSpec& spec = valueSpec(VehicleValue::CoolantAndFuelTemperature);
-    const auto line = fetchLine(spec);
+    const ValueRequest& request = valueRequest(VehicleValue::CoolantAndFuelTemperature);
+    const auto line = fetchLine(request);
     if (!line)
         return std::nullopt;
-    const long coolant = extract(*line, spec.first, spec.last);
+    const long coolant = extract(*line, request.first, request.last);
     const long fuel = extract(*line, kFuelTemperatureField, kFuelTemperatureField);
     stopMonitoring();
     return Temperatures{coolant - kTemperatureOffset, fuel - kTemperatureOffset};

@@ -32,7 +32,7 @@ public:
     std::optional<Temperatures> readTemperatures();
 
 private:
-    std::optional<std::string> fetchLine(const ValueSpec& spec);
+    std::optional<std::string> fetchLine(const ValueRequest& request);
     long extract(const std::string& line, int first, int last);
     void stopMonitoring();
 

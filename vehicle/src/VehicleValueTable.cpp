@@ -11,7 +11,7 @@ constexpr bool tableInOrder()
     }
     return true;
 }
-static_assert(tableInOrder(), "valueSpec() indexes the table by value");
+static_assert(tableInOrder(), "valueRequest() indexes the table by value");
 } // namespace
 
 // The precisions are part of the results callers see: single precision first for the texts and the

@@ -27,7 +27,7 @@ enum class Conversion {
     Temperature,   // raw - 40, for two one-byte fields
 };
 
-struct ValueSpec {
+struct ValueRequest {
     VehicleValue value;
     std::string_view command;
     int first;  // first and last data-line field, inclusive
@@ -40,7 +40,7 @@ struct ValueSpec {
 inline constexpr int kFuelTemperatureField = 4;
 inline constexpr long kTemperatureOffset = 40;
 
-inline constexpr std::array<ValueSpec, 9> kValueTable = {{
+inline constexpr std::array<ValueRequest, 9> kValueTable = {{
     // EEC1: engine speed, data bytes 4-5, 0.125 rpm per bit.
     {VehicleValue::EngineSpeed, "ATMP00F004\r", 6, 7, 0.125, Conversion::TruncatedText},
     // CCVS: wheel-based vehicle speed, data bytes 2-3, 1/256 km/h per bit.
@@ -61,7 +61,7 @@ inline constexpr std::array<ValueSpec, 9> kValueTable = {{
     {VehicleValue::CoolantAndFuelTemperature, "ATMP00FEEE\r", 3, 3, 1.0, Conversion::Temperature},
 }};
 
-constexpr const ValueSpec& valueSpec(VehicleValue value)
+constexpr const ValueRequest& valueRequest(VehicleValue value)
 {
     return kValueTable[static_cast<std::size_t>(value)];
 }

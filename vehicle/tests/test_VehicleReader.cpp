@@ -165,7 +165,7 @@ TEST_F(Reader, NoAnswerStopsMonitoringAndNamesTheCommand)
             got = reader.readTripIdleHours().has_value();
         else if (c.value == VehicleValue::CoolantAndFuelTemperature)
             got = reader.readTemperatures().has_value();
-        else if (valueSpec(c.value).conversion == Conversion::TruncatedText)
+        else if (valueRequest(c.value).conversion == Conversion::TruncatedText)
             got = reader.readText(c.value).has_value();
         else
             got = reader.readLong(c.value).has_value();
