@@ -3,6 +3,7 @@
 // and failures that must end quickly instead of hanging.
 #include "ModemManagerBroadband.h"
 #include "RfkillEvent.h"
+#include "PrivateBus.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <csignal>
 #include <future>
 #include <mutex>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -25,49 +27,7 @@ using tarvik::test::TempDir;
 
 namespace {
 
-constexpr const char* kDaemon = "/usr/bin/dbus-daemon";
 constexpr const char* kModemInterface = "org.freedesktop.ModemManager1.Modem";
-
-// A bus of our own: a dbus-daemon listening on a socket in a temporary folder.
-class PrivateBus {
-public:
-    explicit PrivateBus(const TempDir& dir) : socket_(dir.file("bus"))
-    {
-        const std::string config = dir.file("bus.conf");
-        tarvik::test::writeFile(config, "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-                                        " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                                        "<busconfig><type>session</type><listen>unix:path=" +
-                                            socket_ +
-                                            "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
-                                            "<allow send_destination=\"*\"/><allow receive_sender=\"*\"/><allow own=\"*\"/>"
-                                            "</policy></busconfig>\n");
-        const std::string log = dir.file("bus.log");
-        pid_ = fork();
-        if (pid_ == 0) {
-            // Its complaints (it cannot raise the descriptor limit in a container) go to a file.
-            if (!freopen(log.c_str(), "w", stdout) || !freopen(log.c_str(), "a", stderr))
-                _exit(127);
-            const std::string option = "--config-file=" + config;
-            execl(kDaemon, "dbus-daemon", "--nofork", "--nopidfile", option.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        for (int i = 0; i < 500 && access(socket_.c_str(), F_OK) != 0; ++i)
-            std::this_thread::sleep_for(10ms);
-    }
-    ~PrivateBus()
-    {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    bool up() const { return access(socket_.c_str(), F_OK) == 0; }
-    std::string address() const { return "unix:path=" + socket_; }
-
-private:
-    std::string socket_;
-    pid_t pid_ = -1;
-};
 
 struct FakeModem {
     std::string path;
@@ -198,8 +158,8 @@ class ModemManagerFixture : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (access(kDaemon, X_OK) != 0)
-            GTEST_SKIP() << kDaemon << " is missing (scripts/setup installs dbus-daemon)";
+        if (!tarvik::test::PrivateBus::available())
+            GTEST_SKIP() << tarvik::test::PrivateBus::kDaemon << " is missing (scripts/setup installs dbus-daemon)";
         ASSERT_TRUE(bus.up());
     }
     ModemManagerBroadband::Options options()
@@ -219,7 +179,7 @@ protected:
     }
 
     TempDir dir;
-    PrivateBus bus{dir};
+    tarvik::test::PrivateBus bus{dir.path()};
 };
 
 } // namespace

@@ -4,12 +4,12 @@
 #include "QtTestEnvironment.h"
 
 #include "LogindSession.h"
+#include "PrivateBus.h"
 
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QDBusMessage>
 #include <QDBusUnixFileDescriptor>
-#include <QProcess>
 #include <QThread>
 
 #include <fcntl.h>
@@ -20,7 +20,6 @@ using tarvik::qtest::QtTestEnvironment;
 
 namespace {
 
-constexpr char kDaemon[] = "/usr/bin/dbus-daemon";
 
 // Just enough of org.freedesktop.login1.Manager, served from a thread of its own (the program's
 // calls block its own thread until the answer comes).
@@ -67,7 +66,7 @@ bool released(int readEnd)
 class tst_LogindSession : public QObject {
     Q_OBJECT
 
-    QProcess m_daemon;
+    std::unique_ptr<tarvik::test::PrivateBus> m_bus;
     QString m_address;
     QThread m_serviceThread;
     FakeLogind* m_logind = nullptr;
@@ -76,26 +75,12 @@ class tst_LogindSession : public QObject {
 private slots:
     void initTestCase()
     {
-        if (access(kDaemon, X_OK) != 0)
+        if (!tarvik::test::PrivateBus::available())
             QSKIP("dbus-daemon is missing (scripts/setup installs it)");
-        const QString dir = QtTestEnvironment::instance().makeDir("bus");
-        const QString socket = dir + "/system_bus_socket";
-        QFile config(dir + "/bus.conf");
-        QVERIFY(config.open(QIODevice::WriteOnly));
-        config.write(QString("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-                             " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                             "<busconfig><type>system</type><listen>unix:path=%1</listen><auth>EXTERNAL</auth>"
-                             "<policy context=\"default\"><allow send_destination=\"*\"/><allow receive_sender=\"*\"/>"
-                             "<allow own=\"*\"/></policy></busconfig>\n")
-                         .arg(socket)
-                         .toUtf8());
-        config.close();
-        m_daemon.setProgram(kDaemon);
-        m_daemon.setArguments({"--nofork", "--nopidfile", "--config-file=" + config.fileName()});
-        m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_daemon.start();
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socket), 5000);
-        m_address = "unix:path=" + socket;
+        m_bus = std::make_unique<tarvik::test::PrivateBus>(QtTestEnvironment::instance().makeDir("bus").toStdString(),
+                                                           "system");
+        QVERIFY(m_bus->up());
+        m_address = QString::fromStdString(m_bus->address());
 
         m_serviceThread.start();
         m_logind = new FakeLogind;
@@ -114,8 +99,7 @@ private slots:
             QMetaObject::invokeMethod(m_logind, &QObject::deleteLater);
         m_serviceThread.quit();
         m_serviceThread.wait();
-        m_daemon.terminate();
-        m_daemon.waitForFinished(5000);
+        m_bus.reset();
     }
 
     void powerOffIsOrderlyAndNotInteractive()
