@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace tarvik::test;
 
 namespace {
@@ -24,6 +27,23 @@ protected:
     }
     TempDir dir;
 };
+
+// Without -d and TARVIK_BOARD the board lives in the runtime folder, which in /tmp anyone may have
+// made first: a folder of someone else's is not used.
+TEST(BoardToolDefault, ARuntimeFolderOfSomeoneElsesIsNotUsed)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to hand a folder to another user";
+    TempDir runtime;
+    const std::string foreign = runtime.file("tarvik");
+    ASSERT_EQ(mkdir(foreign.c_str(), 0777), 0);
+    ASSERT_EQ(chown(foreign.c_str(), 65534, 65534), 0);
+    const CommandResult r = runCommand({"/usr/bin/env", "-u", "TARVIK_BOARD", "XDG_RUNTIME_DIR=" + runtime.path(),
+                                        TARVIK_BOARD_TOOL, "show"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("no default board"), std::string::npos) << r.err;
+    EXPECT_FALSE(tarvik::board::Board::exists(foreign + "/board"));
+}
 
 TEST(BoardToolCreate, EveryPresetMakesABoardOfItsModel)
 {

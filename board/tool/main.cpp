@@ -2,6 +2,7 @@
 #include "GpsCommands.h"
 #include "J1939Commands.h"
 #include "Platform.h"
+#include "PrivateFolder.h"
 #include "ToolCommands.h"
 
 #include <cstdio>
@@ -124,7 +125,13 @@ int run(int argc, char** argv)
             return c->run(nullptr, dir, args);
         if (dir.empty()) {
             const char* env = std::getenv("TARVIK_BOARD");
-            dir = env && *env && std::string(env) != "hw" ? env : Platform::runtimeDir() + "/board";
+            if (env && *env && std::string(env) != "hw") {
+                dir = env;
+            } else {
+                if (const auto refused = makeRuntimeFolder())
+                    return fail("no default board: " + *refused);
+                dir = Platform::runtimeDir() + "/board";
+            }
         }
         auto board = Board::open(dir);
         if (!board) {
