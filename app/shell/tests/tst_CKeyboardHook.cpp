@@ -8,6 +8,7 @@
 #include "TraceCapture.h"
 
 #include "CKeyboardHook.h"
+#include "KeyDeviceFixtures.h"
 #include "WindowMessages.h"
 
 #include <QFile>
@@ -60,25 +61,11 @@ QByteArray keyFrame(std::uint32_t scan, std::uint16_t key, std::int32_t value)
            record(EV_SYN, SYN_REPORT, 0);
 }
 
-KeyDeviceDescription describe(std::uint16_t bus, std::initializer_list<std::pair<unsigned, unsigned>> keyRanges,
-                              bool scanReports, bool pointerAxes = false)
-{
-    KeyDeviceDescription d;
-    d.bus = bus;
-    for (const auto& [first, last] : keyRanges) {
-        for (unsigned key = first; key <= last; ++key)
-            d.keys.set(key);
-    }
-    d.scanReports = scanReports;
-    d.pointerAxes = pointerAxes;
-    return d;
-}
-
-const KeyDeviceDescription kAtKeyboard = describe(BUS_I8042, {{KEY_ESC, KEY_KPDOT}}, true);
-const KeyDeviceDescription kMatrixKeypad = describe(BUS_HOST, {{KEY_ESC, KEY_SLASH}}, true);
-const KeyDeviceDescription kPanelHotkeys = describe(BUS_HOST, {{KEY_PROG1, KEY_PROG4}}, true);
-const KeyDeviceDescription kPowerButton = describe(BUS_HOST, {{KEY_POWER, KEY_POWER}}, false);
-const KeyDeviceDescription kMouse = describe(BUS_USB, {{BTN_LEFT, BTN_MIDDLE}}, true, true);
+const KeyDeviceDescription kAtKeyboard = keyDevice(BUS_I8042, {{KEY_ESC, KEY_KPDOT}}, true);
+const KeyDeviceDescription kMatrixKeypad = keyDevice(BUS_HOST, {{KEY_ESC, KEY_SLASH}}, true);
+const KeyDeviceDescription kPanelHotkeys = keyDevice(BUS_HOST, {{KEY_PROG1, KEY_PROG4}}, true);
+const KeyDeviceDescription kPowerButton = keyDevice(BUS_HOST, {{KEY_POWER, KEY_POWER}}, false);
+const KeyDeviceDescription kMouse = keyDevice(BUS_USB, {{BTN_LEFT, BTN_MIDDLE}}, true, true);
 
 // /dev/input as the hook sees it: devices with descriptions; each one opened is a pipe that the
 // test writes the kernel's records into.

@@ -1,7 +1,7 @@
 // Which input devices the keyboard hook reads: the kind of each device from what the kernel says of
 // it, and the setting that names devices.
 
-#include "KeyDevices.h"
+#include "KeyDeviceFixtures.h"
 
 #include <linux/input.h>
 
@@ -12,20 +12,6 @@
 
 namespace {
 
-KeyDeviceDescription device(std::uint16_t bus, std::initializer_list<std::pair<unsigned, unsigned>> keyRanges,
-                            bool scanReports, bool pointerAxes = false)
-{
-    KeyDeviceDescription d;
-    d.bus = bus;
-    for (const auto& [first, last] : keyRanges) {
-        for (unsigned key = first; key <= last; ++key)
-            d.keys.set(key);
-    }
-    d.scanReports = scanReports;
-    d.pointerAxes = pointerAxes;
-    return d;
-}
-
 struct KindCase {
     const char* what;
     KeyDeviceDescription description;
@@ -35,27 +21,27 @@ struct KindCase {
 TEST(ClassifyKeyDevice, KeyboardsHotkeyDevicesAndTheRest)
 {
     const KindCase cases[] = {
-        {"AT keyboard (atkbd)", device(BUS_I8042, {{KEY_ESC, KEY_KPDOT}, {KEY_F11, KEY_F12}}, true), KeyDeviceKind::Keyboard},
-        {"USB keyboard", device(BUS_USB, {{KEY_ESC, KEY_COMPOSE}}, true), KeyDeviceKind::Keyboard},
-        {"matrix keypad of a full keyboard", device(BUS_HOST, {{KEY_ESC, KEY_SLASH}}, true), KeyDeviceKind::Keyboard},
-        {"Escape to S is enough", device(BUS_USB, {{KEY_ESC, KEY_S}}, false), KeyDeviceKind::Keyboard},
-        {"without Escape, keys with scan reports", device(BUS_USB, {{KEY_1, KEY_D}}, true), KeyDeviceKind::Hotkeys},
-        {"platform hotkey driver", device(BUS_HOST, {{KEY_PROG1, KEY_PROG2}, {KEY_F20, KEY_F20}}, true),
+        {"AT keyboard (atkbd)", keyDevice(BUS_I8042, {{KEY_ESC, KEY_KPDOT}, {KEY_F11, KEY_F12}}, true), KeyDeviceKind::Keyboard},
+        {"USB keyboard", keyDevice(BUS_USB, {{KEY_ESC, KEY_COMPOSE}}, true), KeyDeviceKind::Keyboard},
+        {"matrix keypad of a full keyboard", keyDevice(BUS_HOST, {{KEY_ESC, KEY_SLASH}}, true), KeyDeviceKind::Keyboard},
+        {"Escape to S is enough", keyDevice(BUS_USB, {{KEY_ESC, KEY_S}}, false), KeyDeviceKind::Keyboard},
+        {"without Escape, keys with scan reports", keyDevice(BUS_USB, {{KEY_1, KEY_D}}, true), KeyDeviceKind::Hotkeys},
+        {"platform hotkey driver", keyDevice(BUS_HOST, {{KEY_PROG1, KEY_PROG2}, {KEY_F20, KEY_F20}}, true),
          KeyDeviceKind::Hotkeys},
-        {"consumer control", device(BUS_USB, {{KEY_MUTE, KEY_VOLUMEUP}, {KEY_PLAYPAUSE, KEY_PLAYPAUSE}}, true),
+        {"consumer control", keyDevice(BUS_USB, {{KEY_MUTE, KEY_VOLUMEUP}, {KEY_PLAYPAUSE, KEY_PLAYPAUSE}}, true),
          KeyDeviceKind::Hotkeys},
-        {"a key above the buttons (KEY_OK)", device(BUS_HOST, {{KEY_OK, KEY_OK}}, true), KeyDeviceKind::Hotkeys},
-        {"a key of the last block (KEY_ALS_TOGGLE)", device(BUS_HOST, {{KEY_ALS_TOGGLE, KEY_ALS_TOGGLE}}, true),
+        {"a key above the buttons (KEY_OK)", keyDevice(BUS_HOST, {{KEY_OK, KEY_OK}}, true), KeyDeviceKind::Hotkeys},
+        {"a key of the last block (KEY_ALS_TOGGLE)", keyDevice(BUS_HOST, {{KEY_ALS_TOGGLE, KEY_ALS_TOGGLE}}, true),
          KeyDeviceKind::Hotkeys},
-        {"power button: no scan reports", device(BUS_HOST, {{KEY_POWER, KEY_POWER}}, false), KeyDeviceKind::Other},
-        {"video bus: no scan reports", device(BUS_HOST, {{KEY_BRIGHTNESSDOWN, KEY_BRIGHTNESSUP}}, false),
+        {"power button: no scan reports", keyDevice(BUS_HOST, {{KEY_POWER, KEY_POWER}}, false), KeyDeviceKind::Other},
+        {"video bus: no scan reports", keyDevice(BUS_HOST, {{KEY_BRIGHTNESSDOWN, KEY_BRIGHTNESSUP}}, false),
          KeyDeviceKind::Other},
-        {"mouse: buttons only", device(BUS_USB, {{BTN_LEFT, BTN_TASK}}, true, true), KeyDeviceKind::Other},
-        {"mouse with keys", device(BUS_USB, {{BTN_LEFT, BTN_MIDDLE}, {KEY_BACK, KEY_FORWARD}}, true, true),
+        {"mouse: buttons only", keyDevice(BUS_USB, {{BTN_LEFT, BTN_TASK}}, true, true), KeyDeviceKind::Other},
+        {"mouse with keys", keyDevice(BUS_USB, {{BTN_LEFT, BTN_MIDDLE}, {KEY_BACK, KEY_FORWARD}}, true, true),
          KeyDeviceKind::Other},
-        {"game pad buttons", device(BUS_USB, {{BTN_DPAD_UP, BTN_DPAD_RIGHT}, {BTN_TRIGGER_HAPPY1, BTN_TRIGGER_HAPPY4}}, true),
+        {"game pad buttons", keyDevice(BUS_USB, {{BTN_DPAD_UP, BTN_DPAD_RIGHT}, {BTN_TRIGGER_HAPPY1, BTN_TRIGGER_HAPPY4}}, true),
          KeyDeviceKind::Other},
-        {"lid switch: no keys", device(BUS_HOST, {}, false), KeyDeviceKind::Other},
+        {"lid switch: no keys", keyDevice(BUS_HOST, {}, false), KeyDeviceKind::Other},
     };
     for (const KindCase& c : cases) {
         SCOPED_TRACE(c.what);
