@@ -46,17 +46,25 @@ long VehicleReader::extract(const std::string& line, int first, int last)
     return value.raw;
 }
 
-std::optional<int> VehicleReader::readText(VehicleValue value)
+std::optional<long> VehicleReader::readField(const ValueRequest& request)
 {
-    const ValueRequest& request = valueRequest(value);
-    if (request.conversion != Conversion::TruncatedText)
-        return std::nullopt;
     const auto line = fetchLine(request);
     if (!line)
         return std::nullopt;
     const long raw = extract(*line, request.first, request.last);
     stopMonitoring();
-    return truncatedText(raw, request.factor);
+    return raw;
+}
+
+std::optional<int> VehicleReader::readText(VehicleValue value)
+{
+    const ValueRequest& request = valueRequest(value);
+    if (request.conversion != Conversion::TruncatedText)
+        return std::nullopt;
+    const auto raw = readField(request);
+    if (!raw)
+        return std::nullopt;
+    return truncatedText(*raw, request.factor);
 }
 
 std::optional<long> VehicleReader::readLong(VehicleValue value)
@@ -64,11 +72,10 @@ std::optional<long> VehicleReader::readLong(VehicleValue value)
     const ValueRequest& request = valueRequest(value);
     if (request.conversion != Conversion::TruncatedLong)
         return std::nullopt;
-    const auto line = fetchLine(request);
-    if (!line)
+    const auto field = readField(request);
+    if (!field)
         return std::nullopt;
-    const long raw = extract(*line, request.first, request.last);
-    stopMonitoring();
+    const long raw = *field;
     const long result = truncatedLong(raw, request.factor);
     if (value == VehicleValue::FuelUsed) {
         char text[64];
@@ -81,12 +88,10 @@ std::optional<long> VehicleReader::readLong(VehicleValue value)
 std::optional<float> VehicleReader::readTripIdleHours()
 {
     const ValueRequest& request = valueRequest(VehicleValue::TripIdleTime);
-    const auto line = fetchLine(request);
-    if (!line)
+    const auto raw = readField(request);
+    if (!raw)
         return std::nullopt;
-    const long raw = extract(*line, request.first, request.last);
-    stopMonitoring();
-    return hours(raw, request.factor);
+    return hours(*raw, request.factor);
 }
 
 std::optional<Temperatures> VehicleReader::readTemperatures()

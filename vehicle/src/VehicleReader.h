@@ -33,6 +33,8 @@ public:
 
 private:
     std::optional<std::string> fetchLine(const ValueRequest& request);
+    // One value's line, its fields as one number, and the monitoring stopped.
+    std::optional<long> readField(const ValueRequest& request);
     long extract(const std::string& line, int first, int last);
     void stopMonitoring();
 

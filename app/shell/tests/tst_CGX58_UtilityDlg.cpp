@@ -3,6 +3,7 @@
 
 #include "QtTestEnvironment.h"
 #include "TraceCapture.h"
+#include "TrayStandIn.h"
 
 #include "AppPaths.h"
 #include "CGX58_UtilityDlg.h"
@@ -22,28 +23,6 @@ void setSetting(const wchar_t* section, const wchar_t* key, const wchar_t* value
 {
     WritePrivateProfileStringW(section, key, value, SettingsFile());
 }
-
-// Stands where the tray window will be: a hidden window of that title that records what it is sent.
-class TrayStandIn : public QWidget {
-public:
-    TrayStandIn()
-    {
-        setWindowTitle("TARVIK_TRAY_WND");
-        MarkHiddenWindow(this);
-    }
-    std::vector<std::pair<WPARAM, LPARAM>> keys;
-
-protected:
-    bool event(QEvent* event) override
-    {
-        if (CWndMessageEvent* m = AsWndMessage(event)) {
-            if (m->message == WM_TRAY_KEY)
-                keys.emplace_back(m->wParam, m->lParam);
-            return true;
-        }
-        return QWidget::event(event);
-    }
-};
 
 // Runs `action` inside the modal run of the next section page that opens.
 void whenPageOpens(CGX58_UtilityDlg& home, int commandId, std::function<void(CPageDlg*)> action)

@@ -6,6 +6,7 @@
 
 #include "QtTestEnvironment.h"
 #include "TraceCapture.h"
+#include "TrayStandIn.h"
 
 #include "CKeyboardHook.h"
 #include "KeyDeviceFixtures.h"
@@ -25,27 +26,6 @@ using tarvik::qtest::QtTestEnvironment;
 using tarvik::qtest::TraceCapture;
 
 namespace {
-
-class TrayStandIn : public QWidget {
-public:
-    TrayStandIn()
-    {
-        setWindowTitle("TARVIK_TRAY_WND");
-        MarkHiddenWindow(this);
-    }
-    std::vector<WPARAM> keys;
-
-protected:
-    bool event(QEvent* event) override
-    {
-        if (CWndMessageEvent* m = AsWndMessage(event)) {
-            if (m->message == WM_TRAY_KEY)
-                keys.push_back(m->wParam);
-            return true;
-        }
-        return QWidget::event(event);
-    }
-};
 
 QByteArray record(std::uint16_t type, std::uint16_t code, std::int32_t value)
 {
@@ -196,7 +176,7 @@ private slots:
         DebugOutputCapture output;
         QCOMPARE(write(pipe[1], events.constData(), static_cast<std::size_t>(events.size())), events.size());
         QTRY_COMPARE_WITH_TIMEOUT(tray.keys.size(), 2u, 5000);
-        QCOMPARE(tray.keys, (std::vector<WPARAM>{0x40, 0x1D}));
+        QCOMPARE(tray.codes(), (std::vector<WPARAM>{0x40, 0x1D}));
         // A line per extended event, presses and the release; nothing of the ordinary key.
         QCOMPARE(output.text(), QByteArray("scancode: 0X40 \nscancode: 0X40 \nscancode: 0X1D \n"));
         close(pipe[1]);
@@ -215,7 +195,7 @@ private slots:
         QCOMPARE(write(pipe[1], press.constData(), static_cast<std::size_t>(press.size())), press.size());
         close(pipe[1]);
         QTRY_COMPARE_WITH_TIMEOUT(hook.DeviceCount(), 0, 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(tray.keys, std::vector<WPARAM>{0xA1}, 5000); // posted before the device went
+        QTRY_COMPARE_WITH_TIMEOUT(tray.codes(), std::vector<WPARAM>{0xA1}, 5000); // posted before the device went
         QVERIFY(capture.contains("CKeyboardHook: <front panel> is gone"));
     }
 
@@ -242,8 +222,9 @@ private slots:
         devices.send("/dev/input/event2", keyFrame(0xA1, KEY_PROG1, 1) + keyFrame(0xA1, KEY_PROG1, 0));
         devices.send("/dev/input/event0", keyFrame(0x9D, KEY_RIGHTCTRL, 1));
         QTRY_COMPARE_WITH_TIMEOUT(tray.keys.size(), 2u, 5000);
-        QVERIFY(std::find(tray.keys.begin(), tray.keys.end(), WPARAM(0xA1)) != tray.keys.end());
-        QVERIFY(std::find(tray.keys.begin(), tray.keys.end(), WPARAM(0x1D)) != tray.keys.end());
+        const std::vector<WPARAM> codes = tray.codes();
+        QVERIFY(std::find(codes.begin(), codes.end(), WPARAM(0xA1)) != codes.end());
+        QVERIFY(std::find(codes.begin(), codes.end(), WPARAM(0x1D)) != codes.end());
     }
 
     void reportsAreTakenByTheKindOfDevice_data()
@@ -276,7 +257,7 @@ private slots:
         devices.send("/dev/input/event0", keyFrame(report, KEY_ESC, 1));
         QTRY_VERIFY_WITH_TIMEOUT(devices.drained("/dev/input/event0"), 5000);
         QCoreApplication::sendPostedEvents();
-        QCOMPARE(tray.keys, posted < 0 ? std::vector<WPARAM>{} : std::vector<WPARAM>{WPARAM(posted)});
+        QCOMPARE(tray.codes(), posted < 0 ? std::vector<WPARAM>{} : std::vector<WPARAM>{WPARAM(posted)});
         QCOMPARE(output.text().isEmpty(), posted < 0);
     }
 
@@ -291,7 +272,7 @@ private slots:
         QCOMPARE(hook.DeviceNames(), QStringList{"/dev/input/event1 (Power Button)"});
         // A device that is no full keyboard is taken as hotkeys.
         devices.send("/dev/input/event1", keyFrame(0xA1, KEY_POWER, 1));
-        QTRY_COMPARE_WITH_TIMEOUT(tray.keys, std::vector<WPARAM>{0xA1}, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(tray.codes(), std::vector<WPARAM>{0xA1}, 5000);
     }
 
     void noneReadsNothing()

@@ -4,6 +4,7 @@
 
 #include "QtTestEnvironment.h"
 #include "TraceCapture.h"
+#include "TrayStandIn.h"
 
 #include "CTraySocket.h"
 
@@ -21,28 +22,6 @@ using tarvik::qtest::QtTestEnvironment;
 using tarvik::qtest::TraceCapture;
 
 namespace {
-
-// A hidden window standing where the tray window is; records the 0x83E8 it is posted.
-class TrayStandIn : public QWidget {
-public:
-    TrayStandIn()
-    {
-        setWindowTitle("TARVIK_TRAY_WND");
-        MarkHiddenWindow(this);
-    }
-    std::vector<std::pair<WPARAM, LPARAM>> keys;
-
-protected:
-    bool event(QEvent* event) override
-    {
-        if (CWndMessageEvent* m = AsWndMessage(event)) {
-            if (m->message == WM_TRAY_KEY)
-                keys.emplace_back(m->wParam, m->lParam);
-            return true;
-        }
-        return QWidget::event(event);
-    }
-};
 
 // Sends bytes as a client and closes.
 void send(const QString& path, const QByteArray& bytes)
