@@ -5,6 +5,7 @@
 #include "TextConvert.h"
 
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstdio>
 #include <cwchar>
@@ -20,24 +21,16 @@ namespace tarvik::trace {
 
 namespace {
 
-// A listener that has stopped reading must not freeze the interface: its queue holds only a few
-// datagrams (net.unix.max_dgram_qlen, 10 by default), so a full queue is waited on this long and
-// then the line goes to stderr instead. Until the listener takes a line again, later lines do not
-// wait at all.
-constexpr int kFullQueueWaitMs = 50;
-std::atomic<bool> g_listenerStuck{false};
+// A listener that is a moment slow must still get every line: its queue holds only a few datagrams
+// (net.unix.max_dgram_qlen, 10 by default), so a full queue is waited on for room, but never longer
+// than this per line, so that a listener that has stopped reading cannot freeze the interface.
+std::atomic<int> g_fullQueueWaitMs{500};
 // Formatting retries with doubled buffers up to this size to learn the full text before cutting.
 constexpr std::size_t kMaxFormatChars = 1u << 20;
 
 bool isLengthModifier(wchar_t c)
 {
     return c == L'h' || c == L'l' || c == L'L' || c == L'q' || c == L'j' || c == L'z' || c == L't';
-}
-
-int traceSocket()
-{
-    static const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    return fd;
 }
 
 void writeStderr(const std::string& bytes)
@@ -69,34 +62,88 @@ bool listenerFolderUsable()
     return false;
 }
 
+// One line at a time: a line waiting for room keeps the lines after it (of any thread) behind it, and
+// the stderr fallback goes through the same turn, so nothing is reordered.
+std::mutex g_sinkMutex;
+
+// The socket is connected to the listener: only a connected datagram socket can wait (poll) for room
+// in one receiver's queue. It is connected anew when the listener's path changes or its listener has
+// gone (a new tarvik-trace binds a new socket at the same path).
+struct ListenerConnection {
+    int fd = -1;
+    std::string path;
+
+    void close()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+        path.clear();
+    }
+
+    bool open(const std::string& target)
+    {
+        close();
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        if (target.size() >= sizeof(addr.sun_path))
+            return false;
+        target.copy(addr.sun_path, target.size());
+        const int s = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (s < 0)
+            return false;
+        const auto len = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + target.size() + 1);
+        if (connect(s, reinterpret_cast<const sockaddr*>(&addr), len) != 0) {
+            ::close(s);
+            return false; // no listener (ENOENT, ECONNREFUSED)
+        }
+        fd = s;
+        path = target;
+        return true;
+    }
+};
+ListenerConnection g_listener;
+
+int remainingMs(std::chrono::steady_clock::time_point deadline)
+{
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+// With g_sinkMutex held.
 bool sendToListener(const std::string& bytes)
 {
     if (!listenerFolderUsable())
         return false;
-    const int fd = traceSocket();
-    if (fd < 0)
-        return false;
     const std::string path = SocketPath();
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    if (path.size() >= sizeof(addr.sun_path))
-        return false;
-    path.copy(addr.sun_path, path.size());
-    const auto len = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() + 1);
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        if (sendto(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&addr), len) >= 0) {
-            g_listenerStuck = false;
-            return true;
-        }
-        if (errno != EAGAIN && errno != EWOULDBLOCK)
-            return false; // no listener (ENOENT, ECONNREFUSED) or a line too long for a datagram
-        if (g_listenerStuck)
+    if (g_listener.fd < 0 || g_listener.path != path) {
+        if (!g_listener.open(path))
             return false;
-        // An unconnected datagram socket cannot wait for one receiver's room; a short sleep can.
-        poll(nullptr, 0, kFullQueueWaitMs);
     }
-    g_listenerStuck = true;
-    return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(g_fullQueueWaitMs.load());
+    bool reconnected = false;
+    for (;;) {
+        if (send(g_listener.fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) >= 0)
+            return true;
+        const int error = errno;
+        if (error == EINTR)
+            continue;
+        if (error == ECONNREFUSED || error == ENOTCONN || error == EPIPE) {
+            // The listener we were connected to has gone; another may have taken its place.
+            if (reconnected || !g_listener.open(path))
+                return false;
+            reconnected = true;
+            continue;
+        }
+        if (error != EAGAIN && error != EWOULDBLOCK)
+            return false; // a line too long for a datagram, or no memory
+        const int wait = remainingMs(deadline);
+        if (wait == 0)
+            return false;
+        pollfd room{g_listener.fd, POLLOUT, 0};
+        if (poll(&room, 1, wait) > 0 && (room.revents & POLLOUT) == 0)
+            poll(nullptr, 0, 1); // an error or hang-up: the next send says which, without spinning
+    }
 }
 
 void vtrace(std::size_t bufferChars, const wchar_t* format, va_list args)
@@ -174,10 +221,14 @@ std::string SocketPath() { return Platform::runtimeDir() + "/MfxTraceWindow"; }
 void Emit(const std::wstring& line)
 {
     const std::string bytes = wideToUtf8(line);
+    std::lock_guard turn(g_sinkMutex);
     if (sendToListener(bytes))
         return;
     writeStderr(bytes);
 }
+
+void SetFullQueueWait(int milliseconds) { g_fullQueueWaitMs = milliseconds > 0 ? milliseconds : 0; }
+int FullQueueWait() { return g_fullQueueWaitMs; }
 
 } // namespace tarvik::trace
 

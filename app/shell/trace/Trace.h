@@ -27,8 +27,13 @@ std::wstring TranslateFormat(const wchar_t* format);
 // $XDG_RUNTIME_DIR/tarvik/MfxTraceWindow (or the runtime folder's fallback).
 std::string SocketPath();
 
-// Sends one finished line to the sink.
+// Sends one finished line to the sink. While the listener's queue is full the line waits for room
+// up to FullQueueWait() milliseconds (then goes to stderr); lines leave in the order they came.
 void Emit(const std::wstring& line);
+
+// The longest a line waits for room in the listener's queue (500 ms unless set; tests shorten it).
+void SetFullQueueWait(int milliseconds);
+int FullQueueWait();
 
 } // namespace tarvik::trace
 
