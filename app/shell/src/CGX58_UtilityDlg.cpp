@@ -158,8 +158,8 @@ void CGX58_UtilityDlg::OnTimer(int id)
 {
     if (id != kTopTimerId || m_topRetryCount >= m_topRetryMax)
         return;
+    // In front, but under the pages and boxes it has open (ForceForeground keeps them above it).
     ForceForeground(this);
-    raise();
     ++m_topRetryCount;
     TraceMessage(L"CGX58_UtilityDlg::OnTimer() m_topRetryCount=[%d] m_topRetryMax=[%d]", m_topRetryCount,
                  m_topRetryMax);

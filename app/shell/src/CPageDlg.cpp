@@ -6,6 +6,7 @@
 #include "ShellOperations.h"
 #include "SkinStore.h"
 #include "Trace.h"
+#include "WindowStacking.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -23,6 +24,7 @@ CPageDlg::CPageDlg(const wchar_t* className, const char* background, QWidget* pa
     setAttribute(Qt::WA_OpaquePaintEvent);
     const QSize screen = ScreenSize();
     m_bPortrait = screen.height() >= screen.width();
+    tarvik::stacking::Track();
 }
 
 CPageDlg::~CPageDlg() = default;
@@ -99,7 +101,7 @@ void CPageDlg::PlaceWindow()
     m_placement = QRect((screen.width() - frameWidth - size.width()) / 2, (screen.height() - size.height()) / 2,
                         size.width() + frameWidth, size.height());
     setGeometry(m_placement);
-    raise();
+    tarvik::stacking::BringForward(this, false);
 }
 
 void CPageDlg::SetTitle(const wchar_t* title) { setWindowTitle(QString::fromWCharArray(title)); }

@@ -3,6 +3,7 @@
 #include "AppPaths.h"
 #include "ProcessLauncher.h"
 #include "Trace.h"
+#include "WindowStacking.h"
 
 #include <QString>
 #include <QUrl>
@@ -10,11 +11,8 @@
 
 void ForceForeground(QWidget* window)
 {
-    // Every paint asks for this; a window already in front is left alone, so asking costs nothing.
-    if (!window || window->isActiveWindow())
-        return;
-    window->raise();
-    window->activateWindow();
+    // Every paint asks for this; windows already in front are left alone, so asking costs nothing.
+    tarvik::stacking::BringForward(window, true);
 }
 
 bool OpenInBrowser(const std::wstring& address)

@@ -7,7 +7,8 @@
 class ProcessLauncher;
 class QWidget;
 
-// Brings a window to the front and gives it the focus; nothing for no window.
+// Brings a window to the front and gives it the focus; nothing for no window. The windows it owns
+// come with it and the innermost open modal window stays on top with the focus (WindowStacking.h).
 void ForceForeground(QWidget* window);
 
 // Opens a web address (http or https) with the desktop's handler for web pages. The address is handed

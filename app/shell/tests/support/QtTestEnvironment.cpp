@@ -15,7 +15,7 @@ namespace {
 QtTestEnvironment* g_instance = nullptr;
 }
 
-QtTestEnvironment::QtTestEnvironment(int screenWidth, int screenHeight)
+QtTestEnvironment::QtTestEnvironment(int screenWidth, int screenHeight, Display display)
 {
     if (!m_root.isValid())
         throw std::runtime_error("cannot create the test's temporary folder");
@@ -25,16 +25,22 @@ QtTestEnvironment::QtTestEnvironment(int screenWidth, int screenHeight)
     chmod(QFile::encodeName(runtime).constData(), 0700);
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
 
-    const QString screen = m_root.filePath("screen.json");
-    QFile json(screen);
-    json.open(QIODevice::WriteOnly);
-    json.write(QString(R"({"synchronousWindowSystemEvents": false, "windowFrameMargins": false,
-        "screens": [{"name": "panel", "x": 0, "y": 0, "width": %1, "height": %2, "logicalDpi": 96, "dpr": 1}]})")
-                   .arg(screenWidth)
-                   .arg(screenHeight)
-                   .toUtf8());
-    json.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screen));
+    if (display == Display::X11) {
+        if (qgetenv("DISPLAY").isEmpty())
+            throw std::runtime_error("this test needs an X display (run it through tests/support/with-xvfb)");
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    } else {
+        const QString screen = m_root.filePath("screen.json");
+        QFile json(screen);
+        json.open(QIODevice::WriteOnly);
+        json.write(QString(R"({"synchronousWindowSystemEvents": false, "windowFrameMargins": false,
+            "screens": [{"name": "panel", "x": 0, "y": 0, "width": %1, "height": %2, "logicalDpi": 96, "dpr": 1}]})")
+                       .arg(screenWidth)
+                       .arg(screenHeight)
+                       .toUtf8());
+        json.close();
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screen));
+    }
 
     auto board = tarvik::board::Board::create(QFile::encodeName(boardDir()).toStdString(), "KTA");
     if (!board)

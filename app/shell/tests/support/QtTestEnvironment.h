@@ -6,6 +6,7 @@
 //
 //   TARVIK_QTEST_MAIN(tst_Foo)                 one test class per executable
 //   TARVIK_QTEST_MAIN_SCREEN(tst_Foo, 1024, 768)
+//   TARVIK_QTEST_MAIN_X11(tst_Foo)             on the X server of $DISPLAY (tests/support/with-xvfb)
 
 #include <QApplication>
 #include <QColor>
@@ -18,7 +19,10 @@ namespace tarvik::qtest {
 
 class QtTestEnvironment {
 public:
-    QtTestEnvironment(int screenWidth, int screenHeight);
+    // Offscreen windows on a screen of the size given, or the real X server of $DISPLAY (whose
+    // screen is what it is), where stacking and input go through the server as on a panel.
+    enum class Display { Offscreen, X11 };
+    QtTestEnvironment(int screenWidth, int screenHeight, Display display = Display::Offscreen);
     static QtTestEnvironment& instance();
 
     QString root() const { return m_root.path(); }
@@ -45,3 +49,11 @@ QImage writePicture(const QString& dir, const QString& name, QSize size, QColor 
         return QTest::qExec(&test, argc, argv);                                                                \
     }
 #define TARVIK_QTEST_MAIN(TestClass) TARVIK_QTEST_MAIN_SCREEN(TestClass, 1024, 600)
+#define TARVIK_QTEST_MAIN_X11(TestClass)                                                                       \
+    int main(int argc, char** argv)                                                                            \
+    {                                                                                                          \
+        tarvik::qtest::QtTestEnvironment environment(0, 0, tarvik::qtest::QtTestEnvironment::Display::X11);    \
+        QApplication app(argc, argv);                                                                          \
+        TestClass test;                                                                                        \
+        return QTest::qExec(&test, argc, argv);                                                                \
+    }
