@@ -443,7 +443,8 @@ private slots:
             (mode == CTrayWnd::SHOWPAGE_VEHICLE ? tray->SetVehiclePage(&page) : tray->SetSystemSettingPage(&page));
         if (mainOpen)
             tray->ShowPage(CTrayWnd::SHOWPAGE_TOGGLE);
-        QPointer<CGX58_UtilityDlg> before = tray->MainDlg();
+        // By address: a page that runs lets the closed main window's deferred deletion happen.
+        CGX58_UtilityDlg* const before = tray->MainDlg();
         MessageSpy spy;
         // A page that is built opens modally inside the call: end it once it runs.
         QTimer endPage;
