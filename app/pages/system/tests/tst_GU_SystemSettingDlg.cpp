@@ -336,6 +336,33 @@ private slots:
         QCOMPARE(capture.count("GU_SystemSettingDlg: OnInitDialog()"), 2);
     }
 
+    // Closed with Home, the hub no longer stands for open system settings: the next inner command 2
+    // opens it again (on a new home screen) instead of only closing the home screen.
+    void innerCommandTwoAfterHomeOpensTheHubAgain()
+    {
+        CTrayWnd tray(CTrayWnd::Services{&injector, &session, &timer, &launcher});
+        QVERIFY(tray.CreateEx());
+        QTimer::singleShot(0, &tray, [&] {
+            auto* hub = qobject_cast<Hub*>(FindWindowByTitle("SystemSetting"));
+            QVERIFY(hub);
+            QTest::mouseClick(hub->Button(Hub::kHomeId), Qt::LeftButton);
+        });
+        tray.ProcessInnerCmdEvent(2);
+        QPointer<CGX58_UtilityDlg> first = tray.MainDlg();
+        QVERIFY(first && first->isVisible()); // the home screen stays
+        QVERIFY(!tray.SystemSettingPage());
+        bool reopened = false;
+        QTimer::singleShot(0, &tray, [&] {
+            auto* hub = qobject_cast<Hub*>(FindWindowByTitle("SystemSetting"));
+            reopened = hub && tray.SystemSettingPage() == hub && tray.MainDlg() && tray.MainDlg() != first.data();
+            if (hub)
+                hub->EndDialog(IDCANCEL);
+        });
+        tray.ProcessInnerCmdEvent(2);
+        QVERIFY(reopened);
+        tray.ShowPage(CTrayWnd::SHOWPAGE_TOGGLE);
+    }
+
     void opensWithEveryCallFailing()
     {
         setHardType("GX58");
