@@ -224,7 +224,7 @@ void GU_SystemSettingDlg::OnClickedEmergency()
         button->setState(kStateNormal);
         button->setEnabled(false);
     } else {
-        // The press flipped the picture; the latch is still set.
+        // The latch is still set: the tile keeps offering the reset.
         button->setState(kStateLatched);
         ShowMessageBox(L"Clear emergency button fail!");
     }
