@@ -77,7 +77,7 @@ inline int runPage(CPageDlg& page, const std::function<void()>& look)
     QPointer<CPageDlg> guard(&page);
     QTimer::singleShot(0, &page, [&, guard] {
         look();
-        if (guard && guard->IsRunningModal())
+        if (guard && guard->isVisible()) // not ended by `look`
             guard->EndDialog(IDCANCEL);
     });
     return page.DoModal();

@@ -598,14 +598,19 @@ private slots:
         QList<QPointer<CPageDlg>> opened;
         runPage(page, [&] {
             for (int i = 0; i < 2; ++i) {
+                bool running = false;
+                QWidget* found = nullptr;
                 QTimer::singleShot(0, &page, [&] {
                     CPageDlg* dialog = Page::VoltageDialog(volts);
-                    QVERIFY(dialog && dialog->IsRunningModal());
-                    QCOMPARE(FindWindowByTitle(title), dialog);
                     opened << dialog;
-                    dialog->EndDialog(IDCANCEL);
+                    running = dialog && dialog->IsRunningModal();
+                    found = FindWindowByTitle(title);
+                    if (running)
+                        dialog->EndDialog(IDCANCEL);
                 });
                 QTest::mouseClick(page.Button(Page::kVoltageSetId), Qt::LeftButton);
+                QVERIFY(running);
+                QCOMPARE(found, static_cast<QWidget*>(opened.last().data()));
                 QCOMPARE(state(page, Page::kVoltageSetId), 1);
             }
             QCOMPARE(opened.size(), 2);

@@ -71,6 +71,18 @@ CMyBitmapButton* valueButton(const GU_SysPowerMgtVoltageSetDlg& dialog, bool sta
     return nullptr;
 }
 
+// Runs the dialog, does `act` inside its run and returns the result the dialog ended with; -1 when
+// `act` left it open (a check failed before the press that closes it).
+int runUntilClosed(GU_SysPowerMgtVoltageSetDlg& dialog, const std::function<void()>& act)
+{
+    QTimer::singleShot(0, &dialog, [&] {
+        act();
+        if (dialog.isVisible()) // still open: its run has not been ended
+            dialog.EndDialog(-1);
+    });
+    return dialog.DoModal();
+}
+
 // The dialogs: nominal voltage, then values of its columns used by the tests.
 void addDialogRows(std::initializer_list<int> nominals = {12, 24, 36, 48})
 {
@@ -195,13 +207,11 @@ private slots:
         const int shutdown = dialog->Spec().shutdown[0].tenths;
         QVERIFY(setThresholds(nominal, startup, volts(shutdown)));
         TraceCapture capture;
-        int result = -1;
-        QTimer::singleShot(0, dialog.get(), [&] {
+        const int result = runUntilClosed(*dialog, [&] {
             QCOMPARE(dialog->StartupChoice(), tenths);
             QVERIFY(checked(*dialog, true).isEmpty());
             QTest::mouseClick(dialog->Button(dialog->Spec().saveId), Qt::LeftButton);
         });
-        result = dialog->DoModal();
         QCOMPARE(result, IDOK);
         QCOMPARE(threshold(nominalOf(nominal), Threshold::Startup), startup.toFloat());
         QCOMPARE(threshold(nominalOf(nominal), Threshold::Shutdown), volts(shutdown).toFloat());
@@ -273,14 +283,14 @@ private slots:
         QFETCH(QString, shutdownLine);
         auto dialog = makeDialog(nominal);
         TraceCapture capture;
-        QTimer::singleShot(0, dialog.get(), [&] {
+        const int result = runUntilClosed(*dialog, [&] {
             QTest::mouseClick(valueButton(*dialog, true, startup), Qt::LeftButton);
             QTest::mouseClick(valueButton(*dialog, false, shutdown), Qt::LeftButton);
             QCOMPARE(checked(*dialog, true), QList<int>{startup});
             QCOMPARE(checked(*dialog, false), QList<int>{shutdown});
             QTest::mouseClick(dialog->Button(dialog->Spec().saveId), Qt::LeftButton);
         });
-        QCOMPARE(dialog->DoModal(), IDOK);
+        QCOMPARE(result, IDOK);
         QCOMPARE(threshold(nominalOf(nominal), Threshold::Startup), float(startup * 0.1));
         QCOMPARE(threshold(nominalOf(nominal), Threshold::Shutdown), float(shutdown * 0.1));
         const QString n = QString::number(nominal);
@@ -315,11 +325,11 @@ private slots:
         QVERIFY(kestromFail("vPM_36VStartupSet,vPM_36VShutdownSet"));
         auto dialog = makeDialog(36);
         TraceCapture capture;
-        QTimer::singleShot(0, dialog.get(), [&] {
+        const int result = runUntilClosed(*dialog, [&] {
             QTest::mouseClick(valueButton(*dialog, true, 370), Qt::LeftButton);
             QTest::mouseClick(dialog->Button(dialog->Spec().saveId), Qt::LeftButton);
         });
-        QCOMPARE(dialog->DoModal(), IDOK);
+        QCOMPARE(result, IDOK);
         QCOMPARE(threshold(Nominal::V36, Threshold::Startup), 36.0f);
         QVERIFY(capture.contains("set36VStartupVoltage: vPM_36VStartupSet: bRet = 0, fval = 37.0"));
         QVERIFY(capture.contains("set36VShutdownVoltage: vPM_36VShutdownSet: bRet = 0, fval = 34.0"));
@@ -336,11 +346,11 @@ private slots:
         auto dialog = makeDialog(nominal);
         const float before = threshold(nominalOf(nominal), Threshold::Startup);
         TraceCapture capture;
-        QTimer::singleShot(0, dialog.get(), [&] {
+        const int result = runUntilClosed(*dialog, [&] {
             QTest::mouseClick(valueButton(*dialog, true, dialog->Spec().startup[dialog->Spec().rows - 1].tenths), Qt::LeftButton);
             QTest::mouseClick(dialog->Button(dialog->Spec().cancelId), Qt::LeftButton);
         });
-        QCOMPARE(dialog->DoModal(), IDCANCEL);
+        QCOMPARE(result, IDCANCEL);
         QCOMPARE(threshold(nominalOf(nominal), Threshold::Startup), before);
         const QString className = QString::fromWCharArray(dialog->Spec().className);
         QVERIFY(capture.contains(QString("%1:OnClicked_Syspowermgt%2vsetCancel").arg(className).arg(nominal)));
