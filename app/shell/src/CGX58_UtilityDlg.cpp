@@ -2,6 +2,7 @@
 
 #include "AppPaths.h"
 #include "CMyBitmapButton.h"
+#include "GreyedPicture.h"
 #include "HexText.h"
 #include "SectionTable.h"
 #include "ShellOperations.h"
@@ -14,8 +15,6 @@
 #include <QPointer>
 #include <QScreen>
 
-#include <algorithm>
-#include <cstdlib>
 
 namespace {
 
@@ -50,32 +49,6 @@ constexpr const wchar_t* kSectionTitles[] = {L"DeviceInfomation", L"VehicleStatu
 
 bool g_portrait = false;
 CGX58_UtilityDlg* g_mainDlg = nullptr;
-
-// A section whose page is not built yet looks unavailable: the tile greyed and dimmed, while the
-// part of its picture that shows the page behind it (within a few levels) is left as it is.
-QPixmap greyed(const QPixmap& picture, const QImage& behind, QPoint at)
-{
-    constexpr int kTolerance = 8;
-    QImage image = picture.toImage().convertToFormat(QImage::Format_RGB32);
-    auto near = [](QRgb a, QRgb b) {
-        return std::abs(qRed(a) - qRed(b)) <= kTolerance && std::abs(qGreen(a) - qGreen(b)) <= kTolerance &&
-               std::abs(qBlue(a) - qBlue(b)) <= kTolerance;
-    };
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        const int by = at.y() + y;
-        const QRgb* under = by >= 0 && by < behind.height() ? reinterpret_cast<const QRgb*>(behind.constScanLine(by)) : nullptr;
-        for (int x = 0; x < image.width(); ++x) {
-            const int bx = at.x() + x;
-            if (under && bx >= 0 && bx < behind.width() && near(line[x], under[bx]))
-                continue;
-            // The skin's greyed colours: a slate-blue grey, darker than any live tile.
-            const int grey = qGray(line[x]) * 45 / 100 + 22;
-            line[x] = qRgb(grey * 90 / 100, grey, std::min(255, grey * 118 / 100));
-        }
-    }
-    return QPixmap::fromImage(image);
-}
 
 std::size_t sectionIndex(int commandId)
 {
@@ -143,7 +116,7 @@ bool CGX58_UtilityDlg::OnInitDialog()
         if (index < sections.size() && !sections[index].make) {
             if (behind.isNull())
                 behind = Background().toImage().convertToFormat(QImage::Format_RGB32);
-            button->SetImage(3, greyed(button->image(0), behind, QPoint(place.x, y)));
+            button->SetImage(3, GreyedPicture(button->image(0), behind, QPoint(place.x, y)));
             button->setEnabled(false);
             TraceMessage(L"CGX58_UtilityDlg: the %s page is not built yet; its button is disabled",
                          sections[index].name);

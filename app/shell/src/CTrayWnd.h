@@ -4,6 +4,7 @@
 #include "Kestrom.h"
 #include "KeyMap.h"
 #include "LoginSession.h"
+#include "TrayLink.h"
 #include "WindowMessages.h"
 
 #include <QPointer>
@@ -23,7 +24,7 @@ class WakeTimer;
 // (no taskbar entry, no icon) that owns the key map and the main window, handles 0x83E8 (front-panel
 // keys, wake-up codes) and the program's lifecycle: the watchdog at start and at every orderly end,
 // the record of why the program ended, and the preparation for and recovery from suspend.
-class CTrayWnd : public QWidget {
+class CTrayWnd : public QWidget, public CTrayLink {
     Q_OBJECT
 public:
     // What the tray window acts through; the process's own back ends unless a test gives others.
@@ -81,7 +82,8 @@ public:
     // The main window while it is open, else null.
     CGX58_UtilityDlg* MainDlg() const { return m_pMainDlg; }
     // The system settings and vehicle pages set themselves here while they exist (and clear it).
-    void SetSystemSettingPage(QWidget* page) { m_pSystemSettingDlg = page; }
+    void SetSystemSettingPage(QWidget* page) override { m_pSystemSettingDlg = page; }
+    QWidget* SystemSettingPage() const override { return m_pSystemSettingDlg; }
     void SetVehiclePage(QWidget* page) { m_pVehicleDlg = page; }
 
     // A close request: the watchdog off, LOG/CONTENT "APP Close! OnClose！", the window destroyed.

@@ -2,6 +2,7 @@
 
 #include "CGX58_UtilityDlg.h"
 #include "GU_DevInfoDlg.h"
+#include "GU_SystemSettingDlg.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ const std::array<SectionEntry, kSectionCount>& SectionTable()
         {CGX58_UtilityDlg::kDevInfoId, L"device information", L"DeviceInfomation", &make<GU_DevInfoDlg>},
         {CGX58_UtilityDlg::kVehicleId, L"vehicle status", L"VehicleStatus", nullptr},
         {CGX58_UtilityDlg::kCommId, L"communication", L"CommunicationStatus", nullptr},
-        {CGX58_UtilityDlg::kSettingsId, L"system settings", L"SystemSetting", nullptr},
+        {CGX58_UtilityDlg::kSettingsId, L"system settings", L"SystemSetting", &make<GU_SystemSettingDlg>},
         {CGX58_UtilityDlg::kLocationId, L"location and sensor", L"LocationStatus", nullptr},
     }};
     return table;

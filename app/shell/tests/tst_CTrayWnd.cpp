@@ -443,9 +443,19 @@ private slots:
             (mode == CTrayWnd::SHOWPAGE_VEHICLE ? tray->SetVehiclePage(&page) : tray->SetSystemSettingPage(&page));
         if (mainOpen)
             tray->ShowPage(CTrayWnd::SHOWPAGE_TOGGLE);
-        QPointer<CGX58_UtilityDlg> before = tray->MainDlg();
+        // By address: a page that runs lets the closed main window's deferred deletion happen.
+        CGX58_UtilityDlg* const before = tray->MainDlg();
         MessageSpy spy;
+        // A page that is built opens modally inside the call: end it once it runs.
+        QTimer endPage;
+        endPage.setInterval(5);
+        connect(&endPage, &QTimer::timeout, [] {
+            if (auto* page = qobject_cast<CPageDlg*>(QApplication::activeModalWidget()))
+                page->EndDialog(IDCANCEL);
+        });
+        endPage.start();
         tray->ShowPage(static_cast<CTrayWnd::ShowPageMode>(mode));
+        endPage.stop();
         if (mainOpen)
             QVERIFY(spy.sent(before, WM_CLOSE_CHILDREN)); // closed with close-down
         QCOMPARE(tray->MainDlg() != nullptr, mainAfter);

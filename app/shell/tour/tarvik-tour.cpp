@@ -1,6 +1,7 @@
 // tarvik-tour: opens the home screen and every page reachable from it, and saves a picture of each.
 //
 //   tarvik-tour OUTDIR HARDTYPE
+//   tarvik-tour OUTDIR HARDTYPE STATE [SECTION/KEY=VALUE...] [ID...]
 //
 // Runs the program's own windows on whatever board and display the environment names (scripts/tour
 // starts it offscreen on a virtual board per hardware type). Start-up's part is done here: the
@@ -13,11 +14,19 @@
 // closes its pages (close-down message, then the cancel command). Programs and web pages the pages
 // would start are not started.
 //
+// With a STATE (a name for what the board and settings hold, such as "latched" or "36V"), the
+// settings given are written first; then the tray window opens the system settings directly (inner
+// command 2), and only the buttons given by control id are pressed, one on each page in turn (the
+// hub, then the page it opened, ...), each page that opens saved on the way:
+// <HARDTYPE>-<STATE>-<nn>-<title>[-<title>...].png. A button that is missing, hidden or disabled is
+// reported and ends the walk (exit status 1).
+//
 // Exit status 0, 1 when a picture cannot be saved, 2 on wrong arguments.
 
 #include "AppPaths.h"
 #include "CGX58_UtilityDlg.h"
 #include "CMyBitmapButton.h"
+#include "CPageDlg.h"
 #include "CTrayWnd.h"
 #include "HardType.h"
 #include "Idovan.h"
@@ -38,6 +47,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <array>
+#include <functional>
 #include <cstdio>
 
 namespace {
@@ -75,7 +86,7 @@ void wait(int milliseconds)
 
 class Tour {
 public:
-    Tour(QString outDir, QString hardType) : m_outDir(std::move(outDir)), m_hardType(std::move(hardType)) {}
+    Tour(QString outDir, QString prefix) : m_outDir(std::move(outDir)), m_hardType(std::move(prefix)) {}
 
     int failures() const { return m_failures; }
 
@@ -97,6 +108,12 @@ public:
     // visited from inside its own run.
     void press(CMyBitmapButton* button, const QString& path, int depth)
     {
+        act([button] { button->click(); }, path, depth);
+    }
+
+    // Does what opens a page (a press, a tray command) and visits the page from inside its run.
+    void act(const std::function<void()>& action, const QString& path, int depth)
+    {
         QWidget* before = QApplication::activeModalWidget();
         QTimer watcher;
         watcher.setInterval(10);
@@ -109,7 +126,7 @@ public:
             visit(top, path.isEmpty() ? top->windowTitle() : path + "-" + top->windowTitle(), depth + 1);
         });
         watcher.start();
-        button->click();
+        action();
         wait(kOpenWaitMs);
         watcher.stop();
     }
@@ -121,7 +138,9 @@ public:
         if (!page)
             return;
         save(page, path);
-        if (depth < kMaxDepth) {
+        if (m_walking) {
+            walkOn(page, path, depth);
+        } else if (depth < kMaxDepth) {
             QList<CMyBitmapButton*> buttons = page->findChildren<CMyBitmapButton*>(Qt::FindDirectChildrenOnly);
             std::sort(buttons.begin(), buttons.end(), [](const CMyBitmapButton* a, const CMyBitmapButton* b) {
                 return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
@@ -174,12 +193,46 @@ public:
         wait(kOpenWaitMs);
     }
 
+    // The system settings opened by the tray's inner command 2, then the given buttons pressed one
+    // page after the other.
+    void walk(CTrayWnd& tray, const QList<int>& ids)
+    {
+        m_walking = true;
+        m_walk = ids;
+        act([&tray] { tray.ProcessInnerCmdEvent(2); }, "", 0);
+        if (!m_walk.isEmpty()) {
+            std::fprintf(stderr, "tarvik-tour: the walk ended before button %d\n", m_walk.first());
+            ++m_failures;
+        }
+        // The home screen the command opened under the hub goes as it came.
+        if (tray.MainDlg())
+            tray.ShowPage(CTrayWnd::SHOWPAGE_TOGGLE);
+        wait(kOpenWaitMs);
+    }
+
 private:
+    void walkOn(QWidget* page, const QString& path, int depth)
+    {
+        if (m_walk.isEmpty())
+            return;
+        const int id = m_walk.first();
+        auto* dialog = qobject_cast<CPageDlg*>(page);
+        CMyBitmapButton* button = dialog ? dialog->Button(id) : nullptr;
+        if (!button || !button->isVisible() || !button->isEnabled()) {
+            std::fprintf(stderr, "tarvik-tour: %s has no button %d to press\n", qPrintable(page->windowTitle()), id);
+            return;
+        }
+        m_walk.removeFirst();
+        press(button, path, depth);
+    }
+
     QString m_outDir;
     QString m_hardType;
     int m_count = 0;
     int m_failures = 0;
     QSet<QWidget*> m_visited;
+    bool m_walking = false;
+    QList<int> m_walk;
 };
 
 // What start-up does before the home screen can open: the settings of the board's model, and the
@@ -200,21 +253,44 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 3) {
-        std::fprintf(stderr, "usage: tarvik-tour OUTDIR HARDTYPE\n");
+    if (args.size() < 3) {
+        std::fprintf(stderr, "usage: tarvik-tour OUTDIR HARDTYPE [STATE [SECTION/KEY=VALUE...] [ID...]]\n");
         return 2;
+    }
+    // A state's settings and the buttons of its walk.
+    const QRegularExpression setting("^([^/=]+)/([^=]+)=(.*)$");
+    QList<std::array<QString, 3>> settings;
+    QList<int> walk;
+    for (qsizetype i = 4; i < args.size(); ++i) {
+        bool number = false;
+        const int id = args[i].toInt(&number);
+        if (const QRegularExpressionMatch m = setting.match(args[i]); m.hasMatch()) {
+            settings.append({m.captured(1), m.captured(2), m.captured(3)});
+        } else if (number) {
+            walk.append(id);
+        } else {
+            std::fprintf(stderr, "tarvik-tour: neither a setting nor a control id: %s\n", qPrintable(args[i]));
+            return 2;
+        }
     }
     QDir().mkpath(args[1]);
     tarvik::setPrivateProfileTrace([](const std::wstring& line) { TraceMessage(L"%s", line.c_str()); });
     NoLaunch noLaunch;
     overrideProcessLauncher(&noLaunch);
     prepareSettings(args[2]);
-    Tour tour(args[1], args[2]);
+    for (const auto& [section, key, value] : settings)
+        WritePrivateProfileStringW(section.toStdWString().c_str(), key.toStdWString().c_str(),
+                                   value.toStdWString().c_str(), AppDataPaths().settingsFile.c_str());
+    const bool state = args.size() > 3;
+    Tour tour(args[1], state ? args[2] + "-" + args[3] : args[2]);
     {
         CTrayWnd tray;
         tray.SetHardType(HardTypeFromName(args[2].toStdWString()));
         tray.CreateEx();
-        tour.run(tray);
+        if (state)
+            tour.walk(tray, walk);
+        else
+            tour.run(tray);
     }
     overrideProcessLauncher(nullptr);
     return tour.failures() ? 1 : 0;
