@@ -12,7 +12,7 @@
 #include <array>
 #include <string>
 
-const VoltageDialogSpec GU_SysPowerMgt_12VSetDlg::kSpec = {
+const VoltageDialogTable GU_SysPowerMgt_12VSetDlg::kTable = {
     12, L"GU_SysPowerMgt_12VSetDlg", L"SystemPowerMgt12V", "IDB_SYSPOWERMGT_12VSET_BASE_L",
     1171, "IDB_SYSPOWERMGT_SET_SAVE_L", 1172, "IDB_SYSPOWERMGT_SET_CANCEL_L", 200, 3,
     {{115, 1174}, {120, 1173}, {125, 1178}},
@@ -20,7 +20,7 @@ const VoltageDialogSpec GU_SysPowerMgt_12VSetDlg::kSpec = {
     false, true, false,
     &CKestrom::vPM_12VStartupGet, &CKestrom::vPM_12VShutdownGet, &CKestrom::vPM_12VStartupSet, &CKestrom::vPM_12VShutdownSet,
 };
-const VoltageDialogSpec GU_SysPowerMgt_24VSetDlg::kSpec = {
+const VoltageDialogTable GU_SysPowerMgt_24VSetDlg::kTable = {
     24, L"GU_SysPowerMgt_24VSetDlg", L"SystemPowerMgt24V", "IDB_SYSPOWERMGT_24VSET_BASE_L",
     1185, "IDB_SYSPOWERMGT_24VSET_SAVE_L", 1186, "IDB_SYSPOWERMGT_24VSET_CANCEL_L", 290, 5,
     {{230, 1188}, {235, 1189}, {240, 1187}, {245, 1190}, {250, 1192}},
@@ -28,7 +28,7 @@ const VoltageDialogSpec GU_SysPowerMgt_24VSetDlg::kSpec = {
     true, false, false,
     &CKestrom::vPM_24VStartupGet, &CKestrom::vPM_24VShutdownGet, &CKestrom::vPM_24VStartupSet, &CKestrom::vPM_24VShutdownSet,
 };
-const VoltageDialogSpec GU_SysPowerMgt_RQ81_36VSetDlg::kSpec = {
+const VoltageDialogTable GU_SysPowerMgt_RQ81_36VSetDlg::kTable = {
     36, L"GU_SysPowerMgt_RQ81_36VSetDlg", L"SystemPowerMgtRQ81_36V", "IDB_SYSPOWERMGT_RQ81_36VSET_BASE_L",
     1233, "IDB_SYSPOWERMGT_36VSET_SAVE_L", 1255, "IDB_SYSPOWERMGT_36VSET_CANCEL_L", 290, 5,
     {{350, 1257}, {355, 1258}, {360, 1259}, {365, 1260}, {370, 1261}},
@@ -36,7 +36,7 @@ const VoltageDialogSpec GU_SysPowerMgt_RQ81_36VSetDlg::kSpec = {
     true, true, false,
     &CKestrom::vPM_36VStartupGet, &CKestrom::vPM_36VShutdownGet, &CKestrom::vPM_36VStartupSet, &CKestrom::vPM_36VShutdownSet,
 };
-const VoltageDialogSpec GU_SysPowerMgt_RQ81_48VSetDlg::kSpec = {
+const VoltageDialogTable GU_SysPowerMgt_RQ81_48VSetDlg::kTable = {
     48, L"GU_SysPowerMgt_RQ81_48VSetDlg", L"SystemPowerMgtRQ81_48V", "IDB_SYSPOWERMGT_RQ81_48VSET_BASE_L",
     1233, "IDB_SYSPOWERMGT_48VSET_SAVE_L", 1256, "IDB_SYSPOWERMGT_48VSET_CANCEL_L", 285, 5,
     {{465, 1267}, {470, 1268}, {475, 1269}, {480, 1270}, {485, 1271}},
@@ -73,26 +73,26 @@ std::size_t kindOf(int nominal)
     }
 }
 
-std::string pictureName(const VoltageDialogSpec& spec, bool startup, int tenths, bool checked)
+std::string pictureName(const VoltageDialogTable& table, bool startup, int tenths, bool checked)
 {
-    std::string name = "IDB_" + std::to_string(spec.nominal) + "VSET_" + std::to_string(tenths);
-    const VoltageChoice* other = startup ? spec.shutdown : spec.startup;
-    const bool shared = std::any_of(other, other + spec.rows, [&](const VoltageChoice& c) { return c.tenths == tenths; });
-    if (shared && (startup ? spec.startupSharedWord : spec.shutdownSharedWord))
+    std::string name = "IDB_" + std::to_string(table.nominal) + "VSET_" + std::to_string(tenths);
+    const VoltageChoice* other = startup ? table.shutdown : table.startup;
+    const bool shared = std::any_of(other, other + table.rows, [&](const VoltageChoice& c) { return c.tenths == tenths; });
+    if (shared && (startup ? table.startupSharedWord : table.shutdownSharedWord))
         name += startup ? "_STARTUP" : "_SHUTDOWN";
     return name + (checked ? "_CHECK_L" : "_UNCHECK_L");
 }
 
 } // namespace
 
-GU_SysPowerMgtVoltageSetDlg::GU_SysPowerMgtVoltageSetDlg(const VoltageDialogSpec& spec, QWidget* parent)
-    : CPageDlg(spec.className, spec.background, parent), m_spec(spec)
+GU_SysPowerMgtVoltageSetDlg::GU_SysPowerMgtVoltageSetDlg(const VoltageDialogTable& table, QWidget* parent)
+    : CPageDlg(table.className, table.background, parent), m_table(table)
 {
 }
 
 int& GU_SysPowerMgtVoltageSetDlg::Choice(bool startup) const
 {
-    Choices& choices = g_choices[kindOf(m_spec.nominal)];
+    Choices& choices = g_choices[kindOf(m_table.nominal)];
     return startup ? choices.startup : choices.shutdown;
 }
 
@@ -103,40 +103,40 @@ bool GU_SysPowerMgtVoltageSetDlg::OnInitDialog()
 {
     CPageDlg::OnInitDialog();
     for (const bool startup : {true, false}) {
-        const VoltageChoice* column = startup ? m_spec.startup : m_spec.shutdown;
-        for (std::size_t row = 0; row < m_spec.rows; ++row) {
+        const VoltageChoice* column = startup ? m_table.startup : m_table.shutdown;
+        for (std::size_t row = 0; row < m_table.rows; ++row) {
             const int tenths = column[row].tenths;
-            const std::string unchecked = pictureName(m_spec, startup, tenths, false);
-            const std::string checked = pictureName(m_spec, startup, tenths, true);
+            const std::string unchecked = pictureName(m_table, startup, tenths, false);
+            const std::string checked = pictureName(m_table, startup, tenths, true);
             AddButton(column[row].id, startup ? kStartupX : kShutdownX, startup ? kStartupRowsY[row] : kShutdownRowsY[row],
                       unchecked.c_str(), checked.c_str(), [this, startup, tenths] { OnClickedValue(startup, tenths); });
         }
     }
-    AddButton(m_spec.saveId, kSaveX, m_spec.buttonsY, m_spec.saveImage, m_spec.saveImage, [this] { OnClickedSave(); });
-    AddButton(m_spec.cancelId, kCancelX, m_spec.buttonsY, m_spec.cancelImage, m_spec.cancelImage,
+    AddButton(m_table.saveId, kSaveX, m_table.buttonsY, m_table.saveImage, m_table.saveImage, [this] { OnClickedSave(); });
+    AddButton(m_table.cancelId, kCancelX, m_table.buttonsY, m_table.cancelImage, m_table.cancelImage,
               [this] { OnClickedCancel(); });
     Choice(true) = ReadThreshold(true);
     Choice(false) = ReadThreshold(false);
     ShowColumn(true);
     ShowColumn(false);
-    SetTitle(m_spec.title);
+    SetTitle(m_table.title);
     return true;
 }
 
 int GU_SysPowerMgtVoltageSetDlg::ReadThreshold(bool startup)
 {
     float volts = 0.0f;
-    const int bRet = (m_kestrom.*(startup ? m_spec.startupGet : m_spec.shutdownGet))(&volts);
-    const std::wstring n = std::to_wstring(m_spec.nominal);
+    const int bRet = (m_kestrom.*(startup ? m_table.startupGet : m_table.shutdownGet))(&volts);
+    const std::wstring n = std::to_wstring(m_table.nominal);
     const std::wstring what = startup ? L"Startup" : L"Shutdown";
     const std::wstring line = L"get" + n + L"V" + what + L"Voltage: vPM_" + n + L"V" + what +
                               L"Get: bRet = %d, voltage = %.1f";
     TraceMessage(line.c_str(), bRet, static_cast<double>(volts));
     // Tenths in single precision, truncated toward zero, as the controller's own tools count them.
     const float scaled = volts * 10.0f;
-    const VoltageChoice* column = startup ? m_spec.startup : m_spec.shutdown;
+    const VoltageChoice* column = startup ? m_table.startup : m_table.shutdown;
     const int low = column[0].tenths;
-    const int high = column[m_spec.rows - 1].tenths;
+    const int high = column[m_table.rows - 1].tenths;
     // A damaged or odd value (NaN, far out of range) must not overflow the conversion.
     if (!(scaled >= static_cast<float>(low)))
         return low;
@@ -147,9 +147,9 @@ int GU_SysPowerMgtVoltageSetDlg::ReadThreshold(bool startup)
 
 void GU_SysPowerMgtVoltageSetDlg::ShowColumn(bool startup)
 {
-    const VoltageChoice* column = startup ? m_spec.startup : m_spec.shutdown;
+    const VoltageChoice* column = startup ? m_table.startup : m_table.shutdown;
     const int choice = Choice(startup);
-    for (std::size_t row = 0; row < m_spec.rows; ++row) {
+    for (std::size_t row = 0; row < m_table.rows; ++row) {
         CMyBitmapButton* button = Button(column[row].id);
         button->setState(column[row].tenths == choice ? kChecked : kUnchecked);
         button->RedrawNow();
@@ -164,24 +164,24 @@ void GU_SysPowerMgtVoltageSetDlg::OnClickedValue(bool startup, int tenths)
 
 void GU_SysPowerMgtVoltageSetDlg::OnClickedSave()
 {
-    const std::wstring n = std::to_wstring(m_spec.nominal);
+    const std::wstring n = std::to_wstring(m_table.nominal);
     const int startupChoice = Choice(true);
     const int shutdownChoice = Choice(false);
     const std::wstring saveLine = L"%s:OnClicked_Syspowermgt" + n + L"vsetSave startV=[%d], shutdownV=[%d]";
-    TraceMessage(saveLine.c_str(), m_spec.className, startupChoice, shutdownChoice);
+    TraceMessage(saveLine.c_str(), m_table.className, startupChoice, shutdownChoice);
     if (startupChoice == shutdownChoice) {
         ShowMessageBox(L"The Startup and Shutdown voltage conflict,please change the setting!");
         return;
     }
     const float startupVolts = static_cast<float>(startupChoice * 0.1);
-    int bRet = (m_kestrom.*m_spec.startupSet)(startupVolts);
+    int bRet = (m_kestrom.*m_table.startupSet)(startupVolts);
     const std::wstring startupLine = L"set" + n + L"VStartupVoltage: vPM_" + n + L"VStartupSet: bRet = %d, fval = %.1f";
     TraceMessage(startupLine.c_str(), bRet, static_cast<double>(startupVolts));
     const float shutdownVolts = static_cast<float>(shutdownChoice * 0.1);
-    bRet = (m_kestrom.*m_spec.shutdownSet)(shutdownVolts);
+    bRet = (m_kestrom.*m_table.shutdownSet)(shutdownVolts);
     std::wstring shutdownLine = L"set" + n + L"VShutdownVoltage: vPM_" + n + L"VShutdownSet: bRet = %d, fval = %.1f";
-    if (m_spec.shutdownSetLineNamesClass)
-        shutdownLine = std::wstring(m_spec.className) + L": " + shutdownLine;
+    if (m_table.shutdownSetLineNamesClass)
+        shutdownLine = std::wstring(m_table.className) + L": " + shutdownLine;
     TraceMessage(shutdownLine.c_str(), bRet, static_cast<double>(shutdownVolts));
     // A failed write is only logged: the dialog closes as after success.
     EndDialog(IDOK);
@@ -189,7 +189,7 @@ void GU_SysPowerMgtVoltageSetDlg::OnClickedSave()
 
 void GU_SysPowerMgtVoltageSetDlg::OnClickedCancel()
 {
-    const std::wstring line = L"%s:OnClicked_Syspowermgt" + std::to_wstring(m_spec.nominal) + L"vsetCancel";
-    TraceMessage(line.c_str(), m_spec.className);
+    const std::wstring line = L"%s:OnClicked_Syspowermgt" + std::to_wstring(m_table.nominal) + L"vsetCancel";
+    TraceMessage(line.c_str(), m_table.className);
     EndDialog(IDCANCEL);
 }

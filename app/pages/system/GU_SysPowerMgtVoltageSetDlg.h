@@ -13,7 +13,7 @@ struct VoltageChoice {
 };
 
 // What tells the four start-up/shut-down voltage dialogs apart.
-struct VoltageDialogSpec {
+struct VoltageDialogTable {
     static constexpr std::size_t kMaxRows = 5;
     int nominal; // volts: 12, 24, 36, 48
     const wchar_t* className;
@@ -45,9 +45,9 @@ struct VoltageDialogSpec {
 class GU_SysPowerMgtVoltageSetDlg : public CPageDlg {
     Q_OBJECT
 public:
-    GU_SysPowerMgtVoltageSetDlg(const VoltageDialogSpec& spec, QWidget* parent);
+    GU_SysPowerMgtVoltageSetDlg(const VoltageDialogTable& table, QWidget* parent);
 
-    const VoltageDialogSpec& Spec() const { return m_spec; }
+    const VoltageDialogTable& Table() const { return m_table; }
     // The current choices in tenths of a volt (process-wide per nominal voltage).
     int StartupChoice() const;
     int ShutdownChoice() const;
@@ -63,6 +63,6 @@ private:
     void OnClickedCancel();
     int& Choice(bool startup) const;
 
-    const VoltageDialogSpec& m_spec;
+    const VoltageDialogTable& m_table;
     CKestrom m_kestrom;
 };

@@ -5,6 +5,6 @@
 // The start-up and shut-down voltage dialog of the 24 V input.
 class GU_SysPowerMgt_24VSetDlg : public GU_SysPowerMgtVoltageSetDlg {
 public:
-    static const VoltageDialogSpec kSpec;
-    explicit GU_SysPowerMgt_24VSetDlg(QWidget* parent = nullptr) : GU_SysPowerMgtVoltageSetDlg(kSpec, parent) {}
+    static const VoltageDialogTable kTable;
+    explicit GU_SysPowerMgt_24VSetDlg(QWidget* parent = nullptr) : GU_SysPowerMgtVoltageSetDlg(kTable, parent) {}
 };

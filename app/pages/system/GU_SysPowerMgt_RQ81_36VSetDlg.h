@@ -5,6 +5,6 @@
 // The start-up and shut-down voltage dialog of the 36 V input.
 class GU_SysPowerMgt_RQ81_36VSetDlg : public GU_SysPowerMgtVoltageSetDlg {
 public:
-    static const VoltageDialogSpec kSpec;
-    explicit GU_SysPowerMgt_RQ81_36VSetDlg(QWidget* parent = nullptr) : GU_SysPowerMgtVoltageSetDlg(kSpec, parent) {}
+    static const VoltageDialogTable kTable;
+    explicit GU_SysPowerMgt_RQ81_36VSetDlg(QWidget* parent = nullptr) : GU_SysPowerMgtVoltageSetDlg(kTable, parent) {}
 };

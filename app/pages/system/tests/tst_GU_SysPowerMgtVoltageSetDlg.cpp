@@ -50,10 +50,10 @@ bool setThresholds(int nominal, const QString& startup, const QString& shutdown)
 // The checked buttons of a column, by value in tenths.
 QList<int> checked(const GU_SysPowerMgtVoltageSetDlg& dialog, bool startup)
 {
-    const VoltageDialogSpec& spec = dialog.Spec();
+    const VoltageDialogTable& table = dialog.Table();
     QList<int> values;
-    for (std::size_t row = 0; row < spec.rows; ++row) {
-        const VoltageChoice& choice = startup ? spec.startup[row] : spec.shutdown[row];
+    for (std::size_t row = 0; row < table.rows; ++row) {
+        const VoltageChoice& choice = startup ? table.startup[row] : table.shutdown[row];
         if (dialog.Button(choice.id)->state() == 1)
             values << choice.tenths;
     }
@@ -62,9 +62,9 @@ QList<int> checked(const GU_SysPowerMgtVoltageSetDlg& dialog, bool startup)
 
 CMyBitmapButton* valueButton(const GU_SysPowerMgtVoltageSetDlg& dialog, bool startup, int tenths)
 {
-    const VoltageDialogSpec& spec = dialog.Spec();
-    for (std::size_t row = 0; row < spec.rows; ++row) {
-        const VoltageChoice& choice = startup ? spec.startup[row] : spec.shutdown[row];
+    const VoltageDialogTable& table = dialog.Table();
+    for (std::size_t row = 0; row < table.rows; ++row) {
+        const VoltageChoice& choice = startup ? table.startup[row] : table.shutdown[row];
         if (choice.tenths == tenths)
             return dialog.Button(choice.id);
     }
@@ -119,26 +119,26 @@ private slots:
         QFETCH(int, buttonsY);
         auto dialog = makeDialog(nominal);
         runPage(*dialog, [&] {
-            const VoltageDialogSpec& spec = dialog->Spec();
+            const VoltageDialogTable& table = dialog->Table();
             QCOMPARE(dialog->windowTitle(), title);
             QCOMPARE(dialog->size(), size);
-            QCOMPARE(int(spec.rows), rows);
+            QCOMPARE(int(table.rows), rows);
             const int startupY[] = {62, 103, 144, 184, 225};
             const int shutdownY[] = {62, 103, 144, 185, 225};
             for (int row = 0; row < rows; ++row) {
-                QCOMPARE(dialog->Button(spec.startup[row].id)->pos(), QPoint(8, startupY[row]));
-                QCOMPARE(dialog->Button(spec.shutdown[row].id)->pos(), QPoint(236, shutdownY[row]));
+                QCOMPARE(dialog->Button(table.startup[row].id)->pos(), QPoint(8, startupY[row]));
+                QCOMPARE(dialog->Button(table.shutdown[row].id)->pos(), QPoint(236, shutdownY[row]));
                 if (row > 0) { // ascending downwards in steps of half a volt
-                    QCOMPARE(spec.startup[row].tenths - spec.startup[row - 1].tenths, 5);
-                    QCOMPARE(spec.shutdown[row].tenths - spec.shutdown[row - 1].tenths, 5);
+                    QCOMPARE(table.startup[row].tenths - table.startup[row - 1].tenths, 5);
+                    QCOMPARE(table.shutdown[row].tenths - table.shutdown[row - 1].tenths, 5);
                 }
             }
-            QCOMPARE(spec.shutdown[rows - 1].tenths, spec.startup[0].tenths);
-            QCOMPARE(dialog->Button(spec.saveId)->pos(), QPoint(50, buttonsY));
-            QCOMPARE(dialog->Button(spec.cancelId)->pos(), QPoint(270, buttonsY));
+            QCOMPARE(table.shutdown[rows - 1].tenths, table.startup[0].tenths);
+            QCOMPARE(dialog->Button(table.saveId)->pos(), QPoint(50, buttonsY));
+            QCOMPARE(dialog->Button(table.cancelId)->pos(), QPoint(270, buttonsY));
             // Every value button's pictures loaded (the names follow the skin's table).
             for (int row = 0; row < rows; ++row)
-                for (int id : {spec.startup[row].id, spec.shutdown[row].id})
+                for (int id : {table.startup[row].id, table.shutdown[row].id})
                     QVERIFY(!dialog->Button(id)->image(0).isNull() && !dialog->Button(id)->image(1).isNull());
         });
     }
@@ -147,9 +147,9 @@ private slots:
     {
         auto dialog = makeDialog(12);
         runPage(*dialog, [&] {
-            const VoltageDialogSpec& spec = dialog->Spec();
-            QCOMPARE(QList<int>({spec.startup[0].tenths, spec.startup[1].tenths, spec.startup[2].tenths}), QList<int>({115, 120, 125}));
-            QCOMPARE(QList<int>({spec.shutdown[0].tenths, spec.shutdown[1].tenths, spec.shutdown[2].tenths}), QList<int>({105, 110, 115}));
+            const VoltageDialogTable& table = dialog->Table();
+            QCOMPARE(QList<int>({table.startup[0].tenths, table.startup[1].tenths, table.startup[2].tenths}), QList<int>({115, 120, 125}));
+            QCOMPARE(QList<int>({table.shutdown[0].tenths, table.shutdown[1].tenths, table.shutdown[2].tenths}), QList<int>({105, 110, 115}));
             QCOMPARE(dialog->Button(1174)->pos(), QPoint(8, 62));
             QCOMPARE(dialog->Button(1178)->pos(), QPoint(8, 144));
             QCOMPARE(dialog->Button(1180)->pos(), QPoint(236, 144));
@@ -169,14 +169,14 @@ private slots:
     {
         QFETCH(int, nominal);
         auto dialog = makeDialog(nominal);
-        const int shared = dialog->Spec().startup[0].tenths;
+        const int shared = dialog->Table().startup[0].tenths;
         QVERIFY(setThresholds(nominal, volts(shared), volts(shared)));
         TraceCapture capture;
         MessageBoxAnswerer boxes;
         runPage(*dialog, [&] {
             QCOMPARE(checked(*dialog, true), QList<int>{shared});
             QCOMPARE(checked(*dialog, false), QList<int>{shared});
-            QTest::mouseClick(dialog->Button(dialog->Spec().saveId), Qt::LeftButton);
+            QTest::mouseClick(dialog->Button(dialog->Table().saveId), Qt::LeftButton);
             QVERIFY(dialog->IsRunningModal());
             QCOMPARE(dialog->StartupChoice(), shared);
             QCOMPARE(dialog->ShutdownChoice(), shared);
@@ -184,7 +184,7 @@ private slots:
         QCOMPARE(boxes.texts, QStringList{"The Startup and Shutdown voltage conflict,please change the setting!"});
         QCOMPARE(capture.lines().filter(QRegularExpression("VS(tartup|hutdown)Set")).size(), 0);
         QVERIFY(capture.contains(QString("%1:OnClicked_Syspowermgt%2vsetSave startV=[%3], shutdownV=[%3]")
-                                     .arg(QString::fromWCharArray(dialog->Spec().className)).arg(nominal).arg(shared)));
+                                     .arg(QString::fromWCharArray(dialog->Table().className)).arg(nominal).arg(shared)));
     }
 
     // A value between the steps selects nothing and goes back as it was.
@@ -204,13 +204,13 @@ private slots:
         QFETCH(QString, startup);
         QFETCH(int, tenths);
         auto dialog = makeDialog(nominal);
-        const int shutdown = dialog->Spec().shutdown[0].tenths;
+        const int shutdown = dialog->Table().shutdown[0].tenths;
         QVERIFY(setThresholds(nominal, startup, volts(shutdown)));
         TraceCapture capture;
         const int result = runUntilClosed(*dialog, [&] {
             QCOMPARE(dialog->StartupChoice(), tenths);
             QVERIFY(checked(*dialog, true).isEmpty());
-            QTest::mouseClick(dialog->Button(dialog->Spec().saveId), Qt::LeftButton);
+            QTest::mouseClick(dialog->Button(dialog->Table().saveId), Qt::LeftButton);
         });
         QCOMPARE(result, IDOK);
         QCOMPARE(threshold(nominalOf(nominal), Threshold::Startup), startup.toFloat());
@@ -288,7 +288,7 @@ private slots:
             QTest::mouseClick(valueButton(*dialog, false, shutdown), Qt::LeftButton);
             QCOMPARE(checked(*dialog, true), QList<int>{startup});
             QCOMPARE(checked(*dialog, false), QList<int>{shutdown});
-            QTest::mouseClick(dialog->Button(dialog->Spec().saveId), Qt::LeftButton);
+            QTest::mouseClick(dialog->Button(dialog->Table().saveId), Qt::LeftButton);
         });
         QCOMPARE(result, IDOK);
         QCOMPARE(threshold(nominalOf(nominal), Threshold::Startup), float(startup * 0.1));
@@ -296,7 +296,7 @@ private slots:
         const QString n = QString::number(nominal);
         const QStringList lines = capture.lines();
         const int save = lines.indexOf(QString("%1:OnClicked_Syspowermgt%2vsetSave startV=[%3], shutdownV=[%4]")
-                                           .arg(QString::fromWCharArray(dialog->Spec().className), n)
+                                           .arg(QString::fromWCharArray(dialog->Table().className), n)
                                            .arg(startup)
                                            .arg(shutdown));
         QVERIFY(save >= 0);
@@ -327,7 +327,7 @@ private slots:
         TraceCapture capture;
         const int result = runUntilClosed(*dialog, [&] {
             QTest::mouseClick(valueButton(*dialog, true, 370), Qt::LeftButton);
-            QTest::mouseClick(dialog->Button(dialog->Spec().saveId), Qt::LeftButton);
+            QTest::mouseClick(dialog->Button(dialog->Table().saveId), Qt::LeftButton);
         });
         QCOMPARE(result, IDOK);
         QCOMPARE(threshold(Nominal::V36, Threshold::Startup), 36.0f);
@@ -347,12 +347,12 @@ private slots:
         const float before = threshold(nominalOf(nominal), Threshold::Startup);
         TraceCapture capture;
         const int result = runUntilClosed(*dialog, [&] {
-            QTest::mouseClick(valueButton(*dialog, true, dialog->Spec().startup[dialog->Spec().rows - 1].tenths), Qt::LeftButton);
-            QTest::mouseClick(dialog->Button(dialog->Spec().cancelId), Qt::LeftButton);
+            QTest::mouseClick(valueButton(*dialog, true, dialog->Table().startup[dialog->Table().rows - 1].tenths), Qt::LeftButton);
+            QTest::mouseClick(dialog->Button(dialog->Table().cancelId), Qt::LeftButton);
         });
         QCOMPARE(result, IDCANCEL);
         QCOMPARE(threshold(nominalOf(nominal), Threshold::Startup), before);
-        const QString className = QString::fromWCharArray(dialog->Spec().className);
+        const QString className = QString::fromWCharArray(dialog->Table().className);
         QVERIFY(capture.contains(QString("%1:OnClicked_Syspowermgt%2vsetCancel").arg(className).arg(nominal)));
         QCOMPARE(capture.lines().value(0), className + ": OnInitDialog()");
         QCOMPARE(capture.lines().filter("Set: bRet").size(), 0);
