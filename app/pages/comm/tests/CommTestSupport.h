@@ -133,6 +133,8 @@ public:
     QStringList seen;
     // Windows that are not to be answered (the page under test).
     void ignore(QWidget* window) { m_handled.insert(window); }
+    // Alerts go to `other` instead of being closed with OK.
+    bool answerAlerts = true;
 
 private:
     void poll()
@@ -146,14 +148,15 @@ private:
         if (auto* box = qobject_cast<GU_MyMessageboxDlg*>(top)) {
             seen << "box:" + QString::fromStdWString(box->text());
             clickLater(box->Button(GU_MyMessageboxDlg::kOkButtonId));
-        } else if (auto* alert = qobject_cast<GU_Alert_WwanPowerOff*>(top)) {
+        } else if (auto* alert = qobject_cast<GU_Alert_WwanPowerOff*>(top); alert && answerAlerts) {
             seen << "alert:" + top->windowTitle();
             clickLater(alert->Button(GU_Alert_WwanPowerOff::kOkId));
-        } else if (auto* alert = qobject_cast<GU_AlertSMSOnDlg*>(top)) {
+        } else if (auto* alert = qobject_cast<GU_AlertSMSOnDlg*>(top); alert && answerAlerts) {
             seen << "alert:" + top->windowTitle();
             clickLater(alert->Button(GU_AlertSMSOnDlg::kOkId));
         } else {
-            seen << "page:" + top->windowTitle();
+            seen << (qobject_cast<GU_Alert_WwanPowerOff*>(top) || qobject_cast<GU_AlertSMSOnDlg*>(top) ? "alert:" : "page:") +
+                        top->windowTitle();
             if (m_other)
                 QTimer::singleShot(0, this, [this, window] {
                     if (window)
