@@ -725,6 +725,50 @@ private slots:
         home.DestroyWindow();
     }
 
+    // What the settings page applies shows here at once: it sends the refresh before it ends.
+    void settingsPageRefreshesThisPage()
+    {
+        QVERIFY(prepare("KTA", "GX58"));
+        QString shownAtRefresh;
+        GU_CommDlg* commPage = nullptr;
+        ModalResponder responder([&](QWidget* window) {
+            auto* settings = qobject_cast<GU_CommWwanDlg*>(window);
+            QVERIFY(settings);
+            QTest::mouseClick(settings->Button(GU_CommWwanDlg::kRfSwitchId), Qt::LeftButton);
+            QTest::mouseClick(settings->Button(GU_CommWwanDlg::kRfSwitchOkId), Qt::LeftButton);
+            shownAtRefresh = commPage->ItemText(GU_CommDlg::kWwanModuleValueId);
+        });
+        GU_CommDlg page;
+        commPage = &page;
+        runPage(page, responder, [&] {
+            QCOMPARE(page.ItemText(GU_CommDlg::kWwanModuleValueId), QString("Enable"));
+            click(page, GU_CommDlg::kWwanSettingId);
+        });
+        QCOMPARE(shownAtRefresh, QString("Disable"));
+        QCOMPARE(setting(L"WWAN_MODULE"), QString("0"));
+    }
+
+    // The close-down message closes an open power-off alert before the page itself.
+    void closeDownClosesThePowerOffAlert()
+    {
+        QVERIFY(prepare("KTA", "GX58", {{"power", "set", "WakeOnSms", "1"}}));
+        QPointer<QWidget> alert;
+        bool alertClosedFirst = false;
+        GU_CommDlg page;
+        ModalResponder responder([&](QWidget* window) {
+            alert = window;
+            QCOMPARE(SendMessage(&page, WM_CLOSE_CHILDREN), LRESULT(0));
+            alertClosedFirst = !window->isVisible();
+            SendCommand(&page, IDCANCEL);
+        });
+        responder.answerAlerts = false;
+        const int result = runPage(page, responder, [&] { click(page, GU_CommDlg::kWwanSwitchId); });
+        QCOMPARE(result, IDCANCEL);
+        QCOMPARE(responder.seen, QStringList{"alert:Wwan Poweroff Alert"});
+        QVERIFY(alert);
+        QVERIFY(alertClosedFirst);
+    }
+
     void homeTracesAndCancels()
     {
         QVERIFY(prepare("KTA", "GX58"));
