@@ -11,7 +11,10 @@
 #include "Trace.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QLineEdit>
+
+#include <algorithm>
 
 namespace {
 
@@ -27,6 +30,14 @@ constexpr int kSimSlot1 = 1;
 constexpr int kSimSlot2 = 2;
 
 constexpr wchar_t kSection[] = L"COMMUNICATION";
+
+constexpr int kEditX = 15;
+constexpr int kEditY = 390;
+constexpr int kEditHeight = 15;
+constexpr int kPrefixWidth = 68;
+constexpr int kCodeWidth = 80;
+// Room a frameless line edit keeps beside its text (cursor and its own margin).
+constexpr int kEditSlack = 6;
 
 constexpr StaticTextDef kNoSimText = {GU_CommWwanDlg::kNoSimTextId, L"No SIM.No function.", 20, 285, 220, 40};
 
@@ -89,12 +100,19 @@ bool GU_CommWwanDlg::OnInitDialog()
     AddButton(kWakeStringOkId, 258, 345, "IDB_COMM_SETTING_OK_L", nullptr, [this] { OnClicked_WakeStringOk(); });
     AddStaticText(kNoSimText, normal);
 
-    m_prefixEdit = makeEdit(this, QRect(15, 390, 68, 15), bold);
+    // The prefix is shown whole: at this font it is wider than its 68 pixels, so the field takes
+    // the width of its text and the code field follows right after it, as in the template.
+    const QString prefix = QString::fromWCharArray(kWakeMessagePrefix);
+    const QFontMetrics metrics(bold);
+    const int prefixWidth = std::max(kPrefixWidth, metrics.horizontalAdvance(prefix) + kEditSlack);
+    const int codeWidth = std::max(kCodeWidth, metrics.horizontalAdvance(QString(kSmsCodeChars, 'D')) + kEditSlack);
+    m_prefixEdit = makeEdit(this, QRect(kEditX, kEditY, prefixWidth, kEditHeight), bold);
     m_prefixEdit->setReadOnly(true);
-    m_prefixEdit->setText(QString::fromWCharArray(kWakeMessagePrefix));
+    m_prefixEdit->setText(prefix);
+    m_prefixEdit->setCursorPosition(0);
     RegisterItem(kPrefixEditId, m_prefixEdit);
 
-    m_codeEdit = makeEdit(this, QRect(83, 390, 80, 15), bold);
+    m_codeEdit = makeEdit(this, QRect(kEditX + prefixWidth, kEditY, codeWidth, kEditHeight), bold);
     m_codeEdit->setMaxLength(static_cast<int>(kSmsCodeChars));
     // A capitals field: letters become capitals as they are typed.
     connect(m_codeEdit, &QLineEdit::textEdited, this, [this](const QString& text) {

@@ -172,10 +172,16 @@ private slots:
             QLineEdit* prefix = page.PrefixEdit();
             QCOMPARE(prefix->text(), QString("#^& ?= %!WZ;"));
             QVERIFY(prefix->isReadOnly());
-            QCOMPARE(prefix->geometry(), QRect(15, 390, 68, 15));
+            // At least as given, and wide enough for the whole prefix; the code field follows it.
+            QCOMPARE(prefix->pos(), QPoint(15, 390));
+            QCOMPARE(prefix->height(), 15);
+            QVERIFY(prefix->width() >= 68);
+            QVERIFY(prefix->width() > prefix->fontMetrics().horizontalAdvance(prefix->text()));
             QCOMPARE(prefix->font().weight(), QFont::Bold);
             QLineEdit* code = page.CodeEdit();
-            QCOMPARE(code->geometry(), QRect(83, 390, 80, 15));
+            QCOMPARE(code->pos(), QPoint(prefix->geometry().right() + 1, 390));
+            QVERIFY(code->width() >= 80);
+            QVERIFY(code->geometry().right() < page.Button(GU_CommWwanDlg::kWakeStringOkId)->x());
             QCOMPARE(code->maxLength(), 8);
             QVERIFY(!code->isReadOnly());
             QCOMPARE(page.Text(GU_CommWwanDlg::kNoSimTextId)->geometry(), QRect(20, 285, 220, 40));
