@@ -332,7 +332,7 @@ void GU_CommWwanDlg::OnClicked_WakeStringOk()
     if (initialised == 0) {
         int ret = 0;
         {
-            GU_CommSmsWaitWnd wait(QString::fromWCharArray(kWaitText));
+            GU_CommSmsWaitWnd wait(QString::fromWCharArray(kWaitText), this);
             wait.ShowNow();
             ret = m_kestrom.vWU_WakeOnSMSStringInit();
         }

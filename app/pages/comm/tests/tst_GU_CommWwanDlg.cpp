@@ -495,13 +495,15 @@ private slots:
             QVERIFY(storeCode(nullptr));
         QVERIFY(boardSetup(setup));
         m_sleeper.clear();
-        // While the store initialises, the wait window must be on the screen and drawn.
+        // While the store initialises, the wait window must be on the screen, centred, and drawn.
         QStringList duringInit;
         m_sleeper.hook = [&](unsigned ms) {
             if (ms != kInitMs)
                 return;
             GU_CommSmsWaitWnd* wait = GU_CommSmsWaitWnd::Current();
-            duringInit << (wait && wait->isVisible() && wait->paintCount() > 0 ? wait->text() : QString("no window"));
+            const bool shown = wait && wait->isVisible() && wait->paintCount() > 0 && wait->isWindow() &&
+                               wait->geometry().center() == QRect(0, 0, 1024, 600).center();
+            duringInit << (shown ? wait->text() : QString("no window"));
         };
         ModalResponder responder;
         RefreshProbe parent;
