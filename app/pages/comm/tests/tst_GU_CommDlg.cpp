@@ -676,6 +676,26 @@ private slots:
         QCOMPARE(setting(L"WLAN_MODULE"), QString("1"));
     }
 
+    // A negative delay in a damaged settings file is traced as read and waits nothing.
+    void negativePowerDelayWaitsNothing()
+    {
+        QVERIFY(prepare("KTA", "GX58", kAllOff));
+        setSetting(L"WLAN_POWER_DELAY", L"-5000");
+        TraceCapture capture;
+        ModalResponder responder;
+        GU_CommDlg page;
+        qint64 elapsed = 0;
+        runPage(page, responder, [&] {
+            QElapsedTimer clock;
+            clock.start();
+            click(page, GU_CommDlg::kWlanBtSwitchId);
+            elapsed = clock.elapsed();
+        });
+        QVERIFY(capture.contains("OnClickedCommWlanbtModuleSwitch: get WLAN_POWER_DELAY: wlan_power_delay = -5000."));
+        QVERIFY2(elapsed < 1000, qPrintable(QString::number(elapsed)));
+        QCOMPARE(setting(L"WLAN_MODULE"), QString("1"));
+    }
+
     void wwanSettingOpensTheSettingsPage()
     {
         QVERIFY(prepare("KTA", "GX58"));
