@@ -14,6 +14,10 @@
 // closes its pages (close-down message, then the cancel command). Programs and web pages the pages
 // would start are not started.
 //
+// After the sections, the communication page is shown in its states one by one (switches on and
+// off, the WWAN settings page with and without a SIM, both alerts, the message boxes and the wait
+// window of the SMS code store): <HARDTYPE>-<nn>-CommunicationStatus-<state>.png.
+//
 // With a STATE (a name for what the board and settings hold, such as "latched" or "36V"), the
 // settings given are written first; then the tray window opens the system settings directly (inner
 // command 2), and only the buttons given by control id are pressed, one on each page in turn (the
@@ -24,32 +28,44 @@
 // Exit status 0, 1 when a picture cannot be saved, 2 on wrong arguments.
 
 #include "AppPaths.h"
+#include "Board.h"
 #include "CGX58_UtilityDlg.h"
 #include "CMyBitmapButton.h"
 #include "CPageDlg.h"
 #include "CTrayWnd.h"
+#include "GU_CommDlg.h"
+#include "GU_CommSmsWaitWnd.h"
+#include "GU_CommWwanDlg.h"
+#include "GU_MyMessageboxDlg.h"
 #include "HardType.h"
 #include "Idovan.h"
 #include "PrivateProfile.h"
 #include "ProcessLauncher.h"
 #include "SectionTable.h"
+#include "Kestrom.h"
+#include "Sleeper.h"
+#include "Telnira.h"
 #include "TemplateCopy.h"
 #include "Trace.h"
+#include "WirelessBoard.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QLineEdit>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QSet>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
 #include <array>
-#include <functional>
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
 
 namespace {
 
@@ -75,6 +91,22 @@ public:
         TraceMessage(L"tarvik-tour: not opening <%s>", address.c_str());
         return true;
     }
+};
+
+// Sleeps as the hardware needs, and lets the tour look at the screen while a library waits (the
+// SMS code store's initialisation blocks the interface thread with its wait window up).
+class WatchingSleeper final : public tarvik::Sleeper {
+public:
+    void sleepMs(unsigned milliseconds) override
+    {
+        if (hook)
+            hook(milliseconds);
+        m_real.sleepMs(milliseconds);
+    }
+    std::function<void(unsigned)> hook;
+
+private:
+    tarvik::RealSleeper m_real;
 };
 
 void wait(int milliseconds)
@@ -173,6 +205,151 @@ public:
 
     // The home screen comes and goes as in the program: the tray window opens it on the wake-up
     // key and closes it on the next one.
+    // Clicks the button; `inside` runs with the modal window the click opened, within its run, and
+    // must close it. Nothing happens when no window opens.
+    void openAndDo(QAbstractButton* button, const std::function<void(QWidget*)>& inside)
+    {
+        if (!button || !button->isVisible() || !button->isEnabled())
+            return;
+        QWidget* before = QApplication::activeModalWidget();
+        bool opened = false;
+        QTimer watcher;
+        watcher.setInterval(10);
+        QObject::connect(&watcher, &QTimer::timeout, [&] {
+            QWidget* top = QApplication::activeModalWidget();
+            if (opened || !top || top == before || !top->isVisible())
+                return;
+            opened = true;
+            watcher.stop();
+            QPointer<QWidget> window(top);
+            wait(kSettleMs);
+            if (window)
+                inside(window);
+            close(window);
+        });
+        watcher.start();
+        button->click();
+        watcher.stop();
+    }
+
+    // The communication page in each of its states (see the top of the file).
+    void commStates(CGX58_UtilityDlg* home)
+    {
+        const bool rq63 = m_hardType.startsWith("RQ63");
+        const QString base = "CommunicationStatus";
+        // Every message box that comes up meanwhile is saved and closed.
+        QString boxPath = base;
+        QTimer boxes;
+        boxes.setInterval(10);
+        QObject::connect(&boxes, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<GU_MyMessageboxDlg*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            save(box, boxPath + "-MyMessagebox");
+            SendCommand(box, IDCANCEL);
+        });
+        boxes.start();
+        m_sleeper.hook = [&](unsigned) {
+            // Library waits come from worker threads too; windows are only looked at from their own.
+            if (QThread::currentThread() != qApp->thread())
+                return;
+            if (GU_CommSmsWaitWnd* wait = GU_CommSmsWaitWnd::Current(); wait && wait->isVisible())
+                save(wait, base + "-WWAN Setting-SmsInitWait");
+        };
+
+        {
+            // Everything on (and the external antenna) before the page reads it.
+            CTelnira telnira;
+            telnira.vCM_WWANPowerOnOff(1);
+            telnira.vCM_WWANModuleSwitch(1);
+            telnira.vCM_WLANPowerOnOff(1);
+            telnira.vCM_WLANModuleSwitch(1);
+            telnira.vCM_BluetoothModuleSwitch(1);
+            telnira.vCM_WLANAntennaSwitch(rq63 ? 1 : 0);
+        }
+        const std::vector<int> switches = rq63 ? std::vector<int>{GU_CommDlg::kWlanModuleSwitchId,
+                                                                  GU_CommDlg::kBtModuleSwitchId,
+                                                                  GU_CommDlg::kAntennaSwitchId}
+                                               : std::vector<int>{GU_CommDlg::kWlanBtSwitchId};
+        const auto press = [](CPageDlg* page, int id) {
+            if (CMyBitmapButton* button = page->Button(id); button && button->isVisible() && button->isEnabled())
+                button->click();
+        };
+        openAndDo(home->Button(CGX58_UtilityDlg::kCommId), [&](QWidget* window) {
+            auto* page = qobject_cast<GU_CommDlg*>(window);
+            if (!page)
+                return;
+            save(page, base + "-switches on");
+            for (int id : switches)
+                press(page, id);
+            press(page, GU_CommDlg::kWwanSwitchId);
+            wait(kOpenWaitMs);
+            save(page, base + "-switches off");
+            press(page, GU_CommDlg::kWwanSwitchId);
+            for (int id : switches)
+                press(page, id);
+
+            openAndDo(page->Button(GU_CommDlg::kWwanSettingId),
+                      [&](QWidget* settings) { save(settings, base + "-WWAN Setting"); });
+
+            // Switching the WWAN off while waking on SMS: the power-off alert.
+            CKestrom().vWU_WakeOnSMSSwitch(1);
+            openAndDo(page->Button(GU_CommDlg::kWwanSwitchId),
+                      [&](QWidget* alert) { save(alert, base + "-" + alert->windowTitle()); });
+            press(page, GU_CommDlg::kWwanSwitchId);
+
+            // Enabling wake on SMS while the settings say the WWAN is off: the SMS-on alert, then
+            // the notice.
+            WritePrivateProfileStringW(L"COMMUNICATION", L"WWAN_POWER", L"0", SettingsFile());
+            openAndDo(page->Button(GU_CommDlg::kWwanSettingId), [&](QWidget* window) {
+                auto* settings = qobject_cast<GU_CommWwanDlg*>(window);
+                if (!settings)
+                    return;
+                if (settings->Button(GU_CommWwanDlg::kWakeOnSmsId)->state() == 0)
+                    press(settings, GU_CommWwanDlg::kWakeOnSmsId);
+                save(settings, base + "-WWAN Setting-wake on SMS chosen");
+                boxPath = base + "-WWAN Setting-SmsOn Alert";
+                openAndDo(settings->Button(GU_CommWwanDlg::kWakeOnSmsOkId),
+                          [&](QWidget* alert) { save(alert, base + "-WWAN Setting-" + alert->windowTitle()); });
+            });
+
+            // A code for a store that is not initialised yet: the wait window, then the result.
+            openAndDo(page->Button(GU_CommDlg::kWwanSettingId), [&](QWidget* window) {
+                auto* settings = qobject_cast<GU_CommWwanDlg*>(window);
+                if (!settings)
+                    return;
+                settings->CodeEdit()->setText("0123ABCD");
+                boxPath = base + "-WWAN Setting-code";
+                press(settings, GU_CommWwanDlg::kWakeStringOkId);
+            });
+
+            // Without a SIM.
+            setSim(false);
+            openAndDo(page->Button(GU_CommDlg::kWwanSettingId),
+                      [&](QWidget* settings) { save(settings, base + "-WWAN Setting-no SIM"); });
+            SendMessage(page, WM_COMM_REFRESH);
+            wait(kOpenWaitMs);
+            save(page, base + "-no SIM");
+            setSim(true);
+        });
+        m_sleeper.hook = nullptr;
+        boxes.stop();
+    }
+
+    // The SIM of slot 1 present or not, on the board the tour runs on.
+    static void setSim(bool present)
+    {
+        const char* dir = std::getenv("TARVIK_BOARD");
+        if (!dir)
+            return;
+        auto board = tarvik::board::Board::open(dir);
+        if (!board)
+            return;
+        auto wireless = tarvik::board::WirelessBoard::open(**board);
+        if (wireless)
+            (*wireless)->setSimReadyState(1, present ? 1 : 2);
+    }
+
     void run(CTrayWnd& tray)
     {
         PostMessage(&tray, WM_TRAY_KEY, kWakeUpKey, 0);
@@ -189,6 +366,8 @@ public:
             if (button && button->isEnabled())
                 press(button, "", 0);
         }
+        if (home)
+            commStates(home);
         PostMessage(&tray, WM_TRAY_KEY, kWakeUpKey, 0);
         wait(kOpenWaitMs);
     }
@@ -233,6 +412,9 @@ private:
     QSet<QWidget*> m_visited;
     bool m_walking = false;
     QList<int> m_walk;
+
+public:
+    WatchingSleeper m_sleeper;
 };
 
 // What start-up does before the home screen can open: the settings of the board's model, and the
@@ -283,6 +465,7 @@ int main(int argc, char** argv)
                                    value.toStdWString().c_str(), AppDataPaths().settingsFile.c_str());
     const bool state = args.size() > 3;
     Tour tour(args[1], state ? args[2] + "-" + args[3] : args[2]);
+    tarvik::overrideProcessSleeper(&tour.m_sleeper);
     {
         CTrayWnd tray;
         tray.SetHardType(HardTypeFromName(args[2].toStdWString()));
@@ -293,5 +476,6 @@ int main(int argc, char** argv)
             tour.run(tray);
     }
     overrideProcessLauncher(nullptr);
+    tarvik::overrideProcessSleeper(nullptr);
     return tour.failures() ? 1 : 0;
 }
