@@ -348,6 +348,21 @@ void GU_CommDlg::OnClicked_CommWwanSetting()
     m_wwanDlg->DoModal();
 }
 
+// The radios share one power: it stays on while either module is on. The power settings follow
+// only a power call that succeeded.
+void GU_CommDlg::SetSharedRadioPower(int (CTelnira::*powerOnOff)(int), const wchar_t* onTrace,
+                                     const wchar_t* offTrace)
+{
+    const SwitchStates& states = Switches();
+    const int power = (states.wlanModule || states.btModule) ? 1 : 0;
+    const int powerRet = (m_telnira.*powerOnOff)(power);
+    TraceMessage(power ? onTrace : offTrace, powerRet);
+    if (powerRet == 1) {
+        writeSetting(L"WLAN_POWER", power);
+        writeSetting(L"BT_POWER", power);
+    }
+}
+
 void GU_CommDlg::OnClicked_CommWlanModuleSwitch()
 {
     SwitchStates& states = Switches();
@@ -361,16 +376,9 @@ void GU_CommDlg::OnClicked_CommWlanModuleSwitch()
         ShowMessageBox(L"Set wlan module fail!");
         states.wlanModule = !states.wlanModule;
     } else {
-        // The radios share one power: it stays on while either module is on.
-        const int power = (states.wlanModule || states.btModule) ? 1 : 0;
-        const int powerRet = m_telnira.vCM_WLANPowerOnOff(power);
-        TraceMessage(power ? L"OnClicked_CommWlanModuleSwitch: vCM_WLANPowerOnOff: bRet = %d, to ON"
-                           : L"OnClicked_CommWlanModuleSwitch: vCM_WLANPowerOnOff: bRet = %d, to OFF",
-                     powerRet);
-        if (powerRet == 1) {
-            writeSetting(L"WLAN_POWER", power);
-            writeSetting(L"BT_POWER", power);
-        }
+        SetSharedRadioPower(&CTelnira::vCM_WLANPowerOnOff,
+                            L"OnClicked_CommWlanModuleSwitch: vCM_WLANPowerOnOff: bRet = %d, to ON",
+                            L"OnClicked_CommWlanModuleSwitch: vCM_WLANPowerOnOff: bRet = %d, to OFF");
     }
     ShowButtonState(kWlanModuleSwitchId, states.wlanModule);
     writeSetting(L"WLAN_MODULE", states.wlanModule ? 1 : 0);
@@ -389,15 +397,9 @@ void GU_CommDlg::OnClicked_CommBtModuleSwitch()
         ShowMessageBox(L"Set bt module fail!");
         states.btModule = !states.btModule;
     } else {
-        const int power = (states.wlanModule || states.btModule) ? 1 : 0;
-        const int powerRet = m_telnira.vCM_BluetoothPowerOnOff(power);
-        TraceMessage(power ? L"OnClicked_CommWlanModuleSwitch: vCM_BluetoothPowerOnOff: bRet = %d, to ON"
-                           : L"OnClicked_CommWlanModuleSwitch: vCM_BluetoothPowerOnOff: bRet = %d, to OFF",
-                     powerRet);
-        if (powerRet == 1) {
-            writeSetting(L"WLAN_POWER", power);
-            writeSetting(L"BT_POWER", power);
-        }
+        SetSharedRadioPower(&CTelnira::vCM_BluetoothPowerOnOff,
+                            L"OnClicked_CommWlanModuleSwitch: vCM_BluetoothPowerOnOff: bRet = %d, to ON",
+                            L"OnClicked_CommWlanModuleSwitch: vCM_BluetoothPowerOnOff: bRet = %d, to OFF");
     }
     ShowButtonState(kBtModuleSwitchId, states.btModule);
     writeSetting(L"BT_MODULE", states.btModule ? 1 : 0);

@@ -75,6 +75,7 @@ private:
     void GetWwanDetailStatus();
     void ShowWwanValues(bool show);
     void ShowButtonState(int id, bool on);
+    void SetSharedRadioPower(int (CTelnira::*powerOnOff)(int), const wchar_t* onTrace, const wchar_t* offTrace);
 
     void OnClicked_CommWwanSwitch();
     void OnClicked_CommWwanSetting();

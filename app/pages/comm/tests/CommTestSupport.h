@@ -11,6 +11,7 @@
 #include "GU_AlertSMSOnDlg.h"
 #include "GU_MyMessageboxDlg.h"
 #include "CMyBitmapButton.h"
+#include "CPageDlg.h"
 #include "PrivateProfile.h"
 #include "Sleeper.h"
 
@@ -180,5 +181,36 @@ private:
     QSet<QWidget*> m_handled;
     QTimer m_timer;
 };
+
+// Opens the page, lets `look` act on it while it runs, and closes it unless look did.
+template <class Page>
+int runPage(Page& page, ModalResponder& responder, const std::function<void()>& look)
+{
+    responder.ignore(&page);
+    QTimer::singleShot(0, &page, [&] {
+        look();
+        if (page.isVisible())
+            page.EndDialog(IDCANCEL);
+    });
+    return page.DoModal();
+}
+
+// Presses a picture button as a user can: it must be there, shown and enabled.
+inline void click(CPageDlg& page, int id)
+{
+    CMyBitmapButton* button = page.Button(id);
+    QVERIFY2(button, qPrintable(QString("no button %1").arg(id)));
+    QVERIFY2(button->isVisible() && button->isEnabled(), qPrintable(QString("button %1 cannot be pressed").arg(id)));
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// A board of the model, the hardware type the pages read, and the extra tool calls.
+inline bool prepare(const QString& model, const QString& hardType, const QList<QStringList>& setup = {})
+{
+    if (!createBoard(model))
+        return false;
+    setSetting(L"HARD_TYPE", hardType.toStdWString().c_str(), L"PROJECT");
+    return boardSetup(setup);
+}
 
 } // namespace commtest

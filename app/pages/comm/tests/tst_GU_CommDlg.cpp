@@ -30,35 +30,6 @@ QStringList pageLines(TraceCapture& capture, const QString& prefix)
     return capture.lines().filter(QRegularExpression("^" + QRegularExpression::escape(prefix)));
 }
 
-// Opens the page, lets `look` act on it while it runs, and closes it unless look did.
-int runPage(GU_CommDlg& page, ModalResponder& responder, const std::function<void()>& look)
-{
-    responder.ignore(&page);
-    QTimer::singleShot(0, &page, [&] {
-        look();
-        if (page.isVisible())
-            page.EndDialog(IDCANCEL);
-    });
-    return page.DoModal();
-}
-
-void click(CPageDlg& page, int id)
-{
-    CMyBitmapButton* button = page.Button(id);
-    QVERIFY2(button, qPrintable(QString("no button %1").arg(id)));
-    QVERIFY2(button->isVisible() && button->isEnabled(), qPrintable(QString("button %1 cannot be pressed").arg(id)));
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
-// A board of the model, the hardware type the page reads, and the extra tool calls.
-bool prepare(const QString& model, const QString& hardType, const QList<QStringList>& setup = {})
-{
-    if (!createBoard(model))
-        return false;
-    setSetting(L"HARD_TYPE", hardType.toStdWString().c_str(), L"PROJECT");
-    return boardSetup(setup);
-}
-
 const QList<QStringList> kAllOff = {{"cmos", "60", "01"}, {"cmos", "61", "00"}};
 
 } // namespace

@@ -65,33 +65,6 @@ protected:
     }
 };
 
-int runPage(GU_CommWwanDlg& page, ModalResponder& responder, const std::function<void()>& look)
-{
-    responder.ignore(&page);
-    QTimer::singleShot(0, &page, [&] {
-        look();
-        if (page.isVisible())
-            page.EndDialog(IDCANCEL);
-    });
-    return page.DoModal();
-}
-
-void click(CPageDlg& page, int id)
-{
-    CMyBitmapButton* button = page.Button(id);
-    QVERIFY2(button, qPrintable(QString("no button %1").arg(id)));
-    QVERIFY2(button->isVisible() && button->isEnabled(), qPrintable(QString("button %1 cannot be pressed").arg(id)));
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
-bool prepare(const QString& model, const QString& hardType, const QList<QStringList>& setup = {})
-{
-    if (!createBoard(model))
-        return false;
-    setSetting(L"HARD_TYPE", hardType.toStdWString().c_str(), L"PROJECT");
-    return boardSetup(setup);
-}
-
 // Initialises the board's code store and stores a code through the power library itself.
 bool storeCode(const char* code)
 {
