@@ -73,7 +73,8 @@ bool GU_SysProgButtonsOtherDlg::OnInitDialog()
     m_remark->setText(QString::fromStdWString(strDescpt));
     m_remark->installEventFilter(this);
     RegisterItem(kRemarkEditId, m_remark);
-    QLabel* program = AddStaticText({kProgramTextId, L"", 500, 250, 440, 20}, bold);
+    // The text keeps the system's text colour (the picture gives it a light field, as to the remark).
+    QLabel* program = AddStaticText({kProgramTextId, L"", 500, 250, 440, 20}, bold, Qt::black);
     // A path is shown as it is, never read as markup.
     program->setTextFormat(Qt::PlainText);
     program->setText(QString::fromStdWString(strCmd));
