@@ -4,6 +4,8 @@
 #include "CMyBitmapButton.h"
 #include "GU_MyMessageboxDlg.h"
 #include "GU_SysPowerMgtDlg.h"
+#include "GU_SysProgramButtonDlg.h"
+#include "HardType.h"
 #include "GreyedPicture.h"
 #include "PrivateProfile.h"
 #include "Trace.h"
@@ -47,6 +49,17 @@ std::unique_ptr<CPageDlg> make(QWidget* hub)
     return std::make_unique<Page>(hub);
 }
 
+// The program-button page takes its layout from the hardware type the tray window runs with; a hub
+// run without a tray window goes by the settings file.
+std::unique_ptr<CPageDlg> makeProgramButtonPage(QWidget* hub)
+{
+    auto page = std::make_unique<GU_SysProgramButtonDlg>(hub);
+    const CTrayLink* tray = CTrayLink::Current();
+    page->SetHardType(tray ? tray->GetHardType()
+                           : HardTypeFromName(ReadSettingText(L"PROJECT", L"HARD_TYPE", kDefaultHardType)));
+    return page;
+}
+
 const SubPageKind kSubPages[] = {
     {GU_SystemSettingDlg::kPowerMgtId, L"OnClicked_SysPowermgt", L"power management", L"SystemPowerMgt",
      &make<GU_SysPowerMgtDlg>},
@@ -54,7 +67,7 @@ const SubPageKind kSubPages[] = {
     {GU_SystemSettingDlg::kIoConfId, L"OnClicked_SysIoconf", L"I/O configuration", L"SystemIOConf", nullptr},
     {GU_SystemSettingDlg::kBrightnessId, L"OnClicked_SysBrightness", L"brightness", L"SystemBrightness", nullptr},
     {GU_SystemSettingDlg::kProgButtonId, L"OnClicked_SysProgbutton", L"program button", L"SystemProgramButton",
-     nullptr},
+     &makeProgramButtonPage},
     {GU_SystemSettingDlg::kWakeupId, L"OnClicked_SysWakeup", L"wake-up", L"SystemWakeup", nullptr},
 };
 constexpr std::size_t kSubPageCount = std::size(kSubPages);

@@ -2,6 +2,7 @@
 
 #include "AppPaths.h"
 #include "CGX58_UtilityDlg.h"
+#include "DesktopEntry.h"
 #include "GU_MyMessageboxDlg.h"
 #include "InnerCmd.h"
 #include "KeyInjector.h"
@@ -218,7 +219,17 @@ void CTrayWnd::StartProgram(const std::wstring& cmd, const std::wstring& para)
     // split into arguments by the quoting rules alone, a document goes to the opener as one argument.
     const QString target = QString::fromStdWString(cmd);
     bool started = false;
-    if (const QString program = executableFor(target); !program.isEmpty()) {
+    if (target.endsWith(QLatin1String(".desktop")) && QFileInfo(target).isFile()) {
+        // A desktop entry starts its own command line, as the desktop starts it (para has no place).
+        std::vector<std::wstring> command = DesktopEntryCommand(target.toStdWString());
+        const QString program = command.empty() ? QString() : executableFor(QString::fromStdWString(command.front()));
+        if (program.isEmpty()) {
+            TraceMessage(L"CTrayWnd: open <%s>: the desktop entry starts no program", cmd.c_str());
+            return;
+        }
+        command.erase(command.begin());
+        started = m_services.launcher->StartDetached(program.toStdWString(), command);
+    } else if (const QString program = executableFor(target); !program.isEmpty()) {
         std::vector<std::wstring> arguments;
         for (const QString& argument : QProcess::splitCommand(QString::fromStdWString(para)))
             arguments.push_back(argument.toStdWString());

@@ -63,14 +63,14 @@ public:
     // wake timer. False when the window cannot be created.
     bool CreateEx();
 
-    HardType GetHardType() const { return m_hardType; }
+    HardType GetHardType() const override { return m_hardType; }
     void SetHardType(HardType hardType) { m_hardType = hardType; }
 
     // (Re)builds kFunDefs and kKeySets from the key map file (the program-button pages call it after
     // every write). A missing file leaves the tables as they are.
-    void LoadKeyMap();
-    const std::vector<FunDef>& kFunDefs() const { return m_keyMap.kFunDefs; }
-    const std::vector<std::vector<KeyDef>>& kKeySets() const { return m_keyMap.kKeySets; }
+    void LoadKeyMap() override;
+    const std::vector<FunDef>& kFunDefs() const override { return m_keyMap.kFunDefs; }
+    const std::vector<std::vector<KeyDef>>& kKeySets() const override { return m_keyMap.kKeySets; }
 
     // Message 0x83E8: a scan code or wake-up code. Returns 0.
     LRESULT OnHotKeyEvent(WPARAM wParam, LPARAM lParam);

@@ -21,8 +21,10 @@
 // With a STATE (a name for what the board and settings hold, such as "latched" or "36V"), the
 // settings given are written first; then the tray window opens the system settings directly (inner
 // command 2), and only the buttons given by control id are pressed, one on each page in turn (the
-// hub, then the page it opened, ...), each page that opens saved on the way:
-// <HARDTYPE>-<STATE>-<nn>-<title>[-<title>...].png. A button that is missing, hidden or disabled is
+// hub, then the page it opened, ...; a button that opens nothing saves its page again and the next
+// one is pressed there), each page that opens saved on the way:
+// <HARDTYPE>-<STATE>-<nn>-<title>[-<title>...].png. A setting "km:SECTION/KEY=VALUE" goes into the
+// key map instead of the settings file. A button that is missing, hidden or disabled is
 // reported and ends the walk (exit status 1).
 //
 // Exit status 0, 1 when a picture cannot be saved, 2 on wrong arguments.
@@ -65,6 +67,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -76,6 +79,8 @@ constexpr int kSettleMs = 600;
 // Time after a press in which a page it opens counts as opened by it.
 constexpr int kOpenWaitMs = 200;
 constexpr int kMaxDepth = 4;
+// A state's setting whose section starts so goes into the key map.
+constexpr char kKeyMapPrefix[] = "km:";
 
 // Nothing leaves the tour: programs and web pages are recorded in the trace only.
 class NoLaunch final : public ProcessLauncher {
@@ -402,7 +407,15 @@ private:
             return;
         }
         m_walk.removeFirst();
+        const int saved = m_count;
         press(button, path, depth);
+        // A button that opens nothing (a layer switch) changed the page: it is saved again and the
+        // walk goes on there.
+        if (m_count == saved && page->isVisible()) {
+            wait(kSettleMs);
+            save(page, path);
+            walkOn(page, path, depth);
+        }
     }
 
     QString m_outDir;
@@ -460,9 +473,13 @@ int main(int argc, char** argv)
     NoLaunch noLaunch;
     overrideProcessLauncher(&noLaunch);
     prepareSettings(args[2]);
-    for (const auto& [section, key, value] : settings)
-        WritePrivateProfileStringW(section.toStdWString().c_str(), key.toStdWString().c_str(),
-                                   value.toStdWString().c_str(), AppDataPaths().settingsFile.c_str());
+    for (const auto& [section, key, value] : settings) {
+        // "km:" names a section of the key map instead of the settings file.
+        const bool keyMap = section.startsWith(QLatin1String(kKeyMapPrefix));
+        const std::wstring& file = keyMap ? AppDataPaths().keyMapFile : AppDataPaths().settingsFile;
+        WritePrivateProfileStringW(section.mid(keyMap ? qsizetype(std::strlen(kKeyMapPrefix)) : 0).toStdWString().c_str(),
+                                   key.toStdWString().c_str(), value.toStdWString().c_str(), file.c_str());
+    }
     const bool state = args.size() > 3;
     Tour tour(args[1], state ? args[2] + "-" + args[3] : args[2]);
     tarvik::overrideProcessSleeper(&tour.m_sleeper);
