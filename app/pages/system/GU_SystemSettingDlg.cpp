@@ -4,6 +4,7 @@
 #include "CMyBitmapButton.h"
 #include "GU_MyMessageboxDlg.h"
 #include "GU_SysPowerMgtDlg.h"
+#include "GU_SysWatchdogDlg.h"
 #include "GreyedPicture.h"
 #include "PrivateProfile.h"
 #include "Trace.h"
@@ -50,7 +51,8 @@ std::unique_ptr<CPageDlg> make(QWidget* hub)
 const SubPageKind kSubPages[] = {
     {GU_SystemSettingDlg::kPowerMgtId, L"OnClicked_SysPowermgt", L"power management", L"SystemPowerMgt",
      &make<GU_SysPowerMgtDlg>},
-    {GU_SystemSettingDlg::kWatchdogId, L"OnClicked_SysWatchdog", L"watchdog", L"SystemWatchdog", nullptr},
+    {GU_SystemSettingDlg::kWatchdogId, L"OnClicked_SysWatchdog", L"watchdog", L"SystemWatchdog",
+     &make<GU_SysWatchdogDlg>},
     {GU_SystemSettingDlg::kIoConfId, L"OnClicked_SysIoconf", L"I/O configuration", L"SystemIOConf", nullptr},
     {GU_SystemSettingDlg::kBrightnessId, L"OnClicked_SysBrightness", L"brightness", L"SystemBrightness", nullptr},
     {GU_SystemSettingDlg::kProgButtonId, L"OnClicked_SysProgbutton", L"program button", L"SystemProgramButton",
