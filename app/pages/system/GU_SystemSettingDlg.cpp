@@ -3,7 +3,9 @@
 #include "AppPaths.h"
 #include "CMyBitmapButton.h"
 #include "GU_MyMessageboxDlg.h"
+#include "GU_SysBrightnessDlg.h"
 #include "GU_SysPowerMgtDlg.h"
+#include "GU_SysWatchdogDlg.h"
 #include "GU_SysWatchdogDlg.h"
 #include "GreyedPicture.h"
 #include "PrivateProfile.h"
@@ -54,7 +56,8 @@ const SubPageKind kSubPages[] = {
     {GU_SystemSettingDlg::kWatchdogId, L"OnClicked_SysWatchdog", L"watchdog", L"SystemWatchdog",
      &make<GU_SysWatchdogDlg>},
     {GU_SystemSettingDlg::kIoConfId, L"OnClicked_SysIoconf", L"I/O configuration", L"SystemIOConf", nullptr},
-    {GU_SystemSettingDlg::kBrightnessId, L"OnClicked_SysBrightness", L"brightness", L"SystemBrightness", nullptr},
+    {GU_SystemSettingDlg::kBrightnessId, L"OnClicked_SysBrightness", L"brightness", L"SystemBrightness",
+     &make<GU_SysBrightnessDlg>},
     {GU_SystemSettingDlg::kProgButtonId, L"OnClicked_SysProgbutton", L"program button", L"SystemProgramButton",
      nullptr},
     {GU_SystemSettingDlg::kWakeupId, L"OnClicked_SysWakeup", L"wake-up", L"SystemWakeup", nullptr},
