@@ -4,7 +4,10 @@
 #include "CMyBitmapButton.h"
 #include "GU_MyMessageboxDlg.h"
 #include "GU_SysBrightnessDlg.h"
+#include "GU_SysBrightnessDlg.h"
+#include "GU_SysIOConfDlg.h"
 #include "GU_SysPowerMgtDlg.h"
+#include "GU_SysWatchdogDlg.h"
 #include "GU_SysWatchdogDlg.h"
 #include "GU_SysWatchdogDlg.h"
 #include "GreyedPicture.h"
@@ -55,7 +58,8 @@ const SubPageKind kSubPages[] = {
      &make<GU_SysPowerMgtDlg>},
     {GU_SystemSettingDlg::kWatchdogId, L"OnClicked_SysWatchdog", L"watchdog", L"SystemWatchdog",
      &make<GU_SysWatchdogDlg>},
-    {GU_SystemSettingDlg::kIoConfId, L"OnClicked_SysIoconf", L"I/O configuration", L"SystemIOConf", nullptr},
+    {GU_SystemSettingDlg::kIoConfId, L"OnClicked_SysIoconf", L"I/O configuration", L"SystemIOConf",
+     &make<GU_SysIOConfDlg>},
     {GU_SystemSettingDlg::kBrightnessId, L"OnClicked_SysBrightness", L"brightness", L"SystemBrightness",
      &make<GU_SysBrightnessDlg>},
     {GU_SystemSettingDlg::kProgButtonId, L"OnClicked_SysProgbutton", L"program button", L"SystemProgramButton",

@@ -262,6 +262,7 @@ private slots:
         QTest::addColumn<QString>("handler");
         QTest::addColumn<QString>("title");
         QTest::newRow("watchdog") << int(Hub::kWatchdogId) << "OnClicked_SysWatchdog" << "SystemWatchdog";
+        QTest::newRow("I/O") << int(Hub::kIoConfId) << "OnClicked_SysIoconf" << "SystemIOConf";
         QTest::newRow("brightness") << int(Hub::kBrightnessId) << "OnClicked_SysBrightness" << "SystemBrightness";
     }
     void tilesOpenTheirPages()
