@@ -4,11 +4,9 @@
 #include "CMyBitmapButton.h"
 #include "GU_MyMessageboxDlg.h"
 #include "GU_SysBrightnessDlg.h"
-#include "GU_SysBrightnessDlg.h"
 #include "GU_SysIOConfDlg.h"
 #include "GU_SysPowerMgtDlg.h"
-#include "GU_SysWatchdogDlg.h"
-#include "GU_SysWatchdogDlg.h"
+#include "GU_SysWakeupDlg.h"
 #include "GU_SysWatchdogDlg.h"
 #include "GreyedPicture.h"
 #include "PrivateProfile.h"
@@ -64,7 +62,8 @@ const SubPageKind kSubPages[] = {
      &make<GU_SysBrightnessDlg>},
     {GU_SystemSettingDlg::kProgButtonId, L"OnClicked_SysProgbutton", L"program button", L"SystemProgramButton",
      nullptr},
-    {GU_SystemSettingDlg::kWakeupId, L"OnClicked_SysWakeup", L"wake-up", L"SystemWakeup", nullptr},
+    {GU_SystemSettingDlg::kWakeupId, L"OnClicked_SysWakeup", L"wake-up", L"SystemWakeup",
+     &make<GU_SysWakeupDlg>},
 };
 constexpr std::size_t kSubPageCount = std::size(kSubPages);
 

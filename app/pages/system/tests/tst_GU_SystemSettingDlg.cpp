@@ -264,6 +264,7 @@ private slots:
         QTest::newRow("watchdog") << int(Hub::kWatchdogId) << "OnClicked_SysWatchdog" << "SystemWatchdog";
         QTest::newRow("I/O") << int(Hub::kIoConfId) << "OnClicked_SysIoconf" << "SystemIOConf";
         QTest::newRow("brightness") << int(Hub::kBrightnessId) << "OnClicked_SysBrightness" << "SystemBrightness";
+        QTest::newRow("wake-up") << int(Hub::kWakeupId) << "OnClicked_SysWakeup" << "SystemWakeup";
     }
     void tilesOpenTheirPages()
     {
