@@ -14,6 +14,9 @@
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 
+#include <QFontMetrics>
+
+#include <algorithm>
 #include <limits>
 #include <string>
 
@@ -38,6 +41,14 @@ constexpr int kTimeEditIds[3] = {GU_SysWakeupDlg::kHourEditId, GU_SysWakeupDlg::
                                  GU_SysWakeupDlg::kSecondEditId};
 constexpr QPoint kTimeEditPlaces[3] = {{643, 220}, {719, 220}, {794, 220}};
 constexpr QSize kTimeEditSize = {25, 20};
+constexpr int kPrefixX = 630;
+constexpr int kPrefixWidth = 122;
+constexpr int kCodeX = 742;
+constexpr int kCodeWidth = 100;
+constexpr int kSmsEditY = 430;
+constexpr int kSmsEditHeight = 20;
+// Room a frameless line edit keeps beside its text (cursor and its own margin).
+constexpr int kEditSlack = 6;
 
 // The switch states, process-wide.
 int g_rtcState = kOff;
@@ -137,12 +148,18 @@ bool GU_SysWakeupDlg::OnInitDialog()
         edit->installEventFilter(this);
         RegisterItem(kTimeEditIds[i], edit);
     }
-    QLineEdit* prefix = makeEdit(this, QRect(630, 430, 122, 20), editFont);
+    // The prefix is shown whole: at this font it is wider than its 122 pixels, so the field takes
+    // the width of its text and the code field starts right after it (still clear of SMS Save).
+    const QString prefixText = QString::fromWCharArray(GU_CommWwanDlg::kWakeMessagePrefix);
+    const int prefixWidth = std::max(kPrefixWidth, QFontMetrics(editFont).horizontalAdvance(prefixText) + kEditSlack);
+    const int codeX = std::max(kCodeX, kPrefixX + prefixWidth);
+    QLineEdit* prefix = makeEdit(this, QRect(kPrefixX, kSmsEditY, prefixWidth, kSmsEditHeight), editFont);
     prefix->setReadOnly(true);
-    prefix->setText(QString::fromWCharArray(GU_CommWwanDlg::kWakeMessagePrefix));
+    prefix->setText(prefixText);
     prefix->setCursorPosition(0);
     RegisterItem(kPrefixEditId, prefix);
-    QLineEdit* code = makeEdit(this, QRect(742, 430, 100, 20), editFont);
+    const int codeWidth = std::max(kCodeWidth, QFontMetrics(editFont).horizontalAdvance(QString(kSmsCodeChars, 'D')) + kEditSlack);
+    QLineEdit* code = makeEdit(this, QRect(codeX, kSmsEditY, codeWidth, kSmsEditHeight), editFont);
     code->setMaxLength(static_cast<int>(kSmsCodeChars));
     // A capitals field: letters become capitals as they are typed.
     connect(code, &QLineEdit::textEdited, this, [code](const QString& text) {

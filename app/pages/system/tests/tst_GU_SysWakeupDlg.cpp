@@ -536,11 +536,19 @@ private slots:
                           {Page::kMinuteEditId, {719, 220}},  {Page::kSecondEditId, {794, 220}},
                           {Page::kRtcSaveId, {870, 185}},     {Page::kSmsSwitchId, {337, 332}},
                           {Page::kSmsCaptionId, {337, 411}},  {Page::kSmsTextCaptionId, {620, 415}},
-                          {Page::kPrefixEditId, {630, 430}},  {Page::kCodeEditId, {742, 430}},
+                          {Page::kPrefixEditId, {630, 430}},
                           {Page::kSmsSaveId, {870, 400}}};
             for (const auto& place : places)
                 QCOMPARE(page.GetDlgItem(place.id)->pos(), place.at);
             QCOMPARE(page.BackgroundName(), QString("IDB_SYSWAKEUP_BASE_L"));
+            // The prefix shown whole, the code right after it, both clear of SMS Save.
+            QLineEdit* prefix = page.Edit(Page::kPrefixEditId);
+            QLineEdit* code = page.Edit(Page::kCodeEditId);
+            QVERIFY(prefix->width() >= 122);
+            QVERIFY(prefix->width() > prefix->fontMetrics().horizontalAdvance(prefix->text()));
+            QCOMPARE(code->pos(), QPoint(std::max(742, prefix->geometry().right() + 1), 430));
+            QVERIFY(code->geometry().right() < page.GetDlgItem(Page::kSmsSaveId)->x());
+            QVERIFY(code->width() > code->fontMetrics().horizontalAdvance("DDDDDDDD"));
         });
     }
 };
