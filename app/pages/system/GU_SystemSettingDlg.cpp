@@ -3,8 +3,12 @@
 #include "AppPaths.h"
 #include "CMyBitmapButton.h"
 #include "GU_MyMessageboxDlg.h"
+#include "GU_SysBrightnessDlg.h"
+#include "GU_SysIOConfDlg.h"
 #include "GU_SysPowerMgtDlg.h"
 #include "GU_SysProgramButtonDlg.h"
+#include "GU_SysWakeupDlg.h"
+#include "GU_SysWatchdogDlg.h"
 #include "HardType.h"
 #include "GreyedPicture.h"
 #include "PrivateProfile.h"
@@ -63,12 +67,16 @@ std::unique_ptr<CPageDlg> makeProgramButtonPage(QWidget* hub)
 const SubPageKind kSubPages[] = {
     {GU_SystemSettingDlg::kPowerMgtId, L"OnClicked_SysPowermgt", L"power management", L"SystemPowerMgt",
      &make<GU_SysPowerMgtDlg>},
-    {GU_SystemSettingDlg::kWatchdogId, L"OnClicked_SysWatchdog", L"watchdog", L"SystemWatchdog", nullptr},
-    {GU_SystemSettingDlg::kIoConfId, L"OnClicked_SysIoconf", L"I/O configuration", L"SystemIOConf", nullptr},
-    {GU_SystemSettingDlg::kBrightnessId, L"OnClicked_SysBrightness", L"brightness", L"SystemBrightness", nullptr},
+    {GU_SystemSettingDlg::kWatchdogId, L"OnClicked_SysWatchdog", L"watchdog", L"SystemWatchdog",
+     &make<GU_SysWatchdogDlg>},
+    {GU_SystemSettingDlg::kIoConfId, L"OnClicked_SysIoconf", L"I/O configuration", L"SystemIOConf",
+     &make<GU_SysIOConfDlg>},
+    {GU_SystemSettingDlg::kBrightnessId, L"OnClicked_SysBrightness", L"brightness", L"SystemBrightness",
+     &make<GU_SysBrightnessDlg>},
     {GU_SystemSettingDlg::kProgButtonId, L"OnClicked_SysProgbutton", L"program button", L"SystemProgramButton",
      &makeProgramButtonPage},
-    {GU_SystemSettingDlg::kWakeupId, L"OnClicked_SysWakeup", L"wake-up", L"SystemWakeup", nullptr},
+    {GU_SystemSettingDlg::kWakeupId, L"OnClicked_SysWakeup", L"wake-up", L"SystemWakeup",
+     &make<GU_SysWakeupDlg>},
 };
 constexpr std::size_t kSubPageCount = std::size(kSubPages);
 

@@ -255,6 +255,43 @@ private slots:
         QVERIFY(!Hub::SubPage(Hub::kPowerMgtId));
     }
 
+    // Each tile opens its own page, traced with its handler.
+    void tilesOpenTheirPages_data()
+    {
+        QTest::addColumn<int>("tile");
+        QTest::addColumn<QString>("handler");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("watchdog") << int(Hub::kWatchdogId) << "OnClicked_SysWatchdog" << "SystemWatchdog";
+        QTest::newRow("I/O") << int(Hub::kIoConfId) << "OnClicked_SysIoconf" << "SystemIOConf";
+        QTest::newRow("brightness") << int(Hub::kBrightnessId) << "OnClicked_SysBrightness" << "SystemBrightness";
+        QTest::newRow("wake-up") << int(Hub::kWakeupId) << "OnClicked_SysWakeup" << "SystemWakeup";
+    }
+    void tilesOpenTheirPages()
+    {
+        QFETCH(int, tile);
+        QFETCH(QString, handler);
+        QFETCH(QString, title);
+        setHardType("GX58");
+        TraceCapture capture;
+        Hub hub;
+        runPage(hub, [&] {
+            QVERIFY(hub.Button(tile)->isEnabled());
+            bool running = false;
+            QString seen;
+            QTimer::singleShot(0, &hub, [&] {
+                CPageDlg* page = Hub::SubPage(tile);
+                running = page && page->IsRunningModal();
+                seen = page ? page->windowTitle() : QString();
+                if (running)
+                    page->EndDialog(IDCANCEL);
+            });
+            QTest::mouseClick(hub.Button(tile), Qt::LeftButton);
+            QVERIFY(running);
+            QCOMPARE(seen, title);
+        });
+        QCOMPARE(capture.count("GU_SystemSettingDlg:" + handler), 1);
+    }
+
     void closeDownCascadesOverTheSubPageTitles()
     {
         QStringList log;
