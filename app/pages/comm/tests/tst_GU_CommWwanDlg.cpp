@@ -3,6 +3,7 @@
 // the SMS code field and its checks, the wait window of the code store's initialisation, and the
 // close-down message.
 
+#include "KeyboardLauncher.h"
 #include "CommTestSupport.h"
 #include "TraceCapture.h"
 
@@ -23,26 +24,6 @@ namespace {
 
 constexpr char kNotice[] = "box:Notice!Wake on SMS enabled, please don't remove SIM card until you disable this function.";
 constexpr char kBadCode[] = "box:Sms string must be '0-9' and 'A-F'.";
-
-// Starts nothing: records the programs the page would start and reports the keyboard running once
-// it has been started.
-class RecordingLauncher final : public ProcessLauncher {
-public:
-    std::vector<Process> RunningProcesses() override
-    {
-        std::vector<Process> list{{1, L"systemd"}, {2, L"bash"}};
-        for (int i = 0; i < started.size(); ++i)
-            list.push_back({100 + i, started[i].toStdWString()});
-        return list;
-    }
-    bool StartDetached(const std::wstring& program, const std::vector<std::wstring>&) override
-    {
-        started << QString::fromStdWString(program);
-        return true;
-    }
-    bool OpenUrl(const std::wstring&) override { return false; }
-    QStringList started;
-};
 
 // Stands in for the communication page: counts the refresh messages and whether the settings page
 // was still open when each came (the page sends it before it ends).
@@ -78,7 +59,7 @@ class tst_GU_CommWwanDlg : public QObject {
     Q_OBJECT
 private:
     CountingSleeper m_sleeper;
-    RecordingLauncher m_launcher;
+    tarvik::qtest::KeyboardLauncher m_launcher;
 
 private slots:
     void initTestCase()

@@ -2,6 +2,7 @@
 // combo box shows and writes, the layers of the nine-key layout, the user-defined command page with
 // its file dialog and Save, hostile texts, a missing key map, and a changed key running at once.
 
+#include "KeyboardLauncher.h"
 #include "SystemPageTest.h"
 #include "TraceCapture.h"
 #include "TrayFakes.h"
@@ -91,25 +92,6 @@ void makeExecutable(const QString& path, const QByteArray& text = "#!/bin/sh\n")
     file.close();
     file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
-
-// Starts nothing: records what would start and reports each started program as running.
-class KeyboardLauncher final : public ProcessLauncher {
-public:
-    std::vector<Process> RunningProcesses() override
-    {
-        std::vector<Process> list{{1, L"systemd"}};
-        for (int i = 0; i < started.size(); ++i)
-            list.push_back({100 + i, started[i].toStdWString()});
-        return list;
-    }
-    bool StartDetached(const std::wstring& program, const std::vector<std::wstring>&) override
-    {
-        started << QString::fromStdWString(program);
-        return true;
-    }
-    bool OpenUrl(const std::wstring&) override { return false; }
-    QStringList started;
-};
 
 } // namespace
 
@@ -551,7 +533,7 @@ private slots:
     void remarkStartsTheKeyboardOnce()
     {
         installKeyMap("GX58");
-        KeyboardLauncher keyboard;
+        tarvik::qtest::KeyboardLauncher keyboard;
         overrideProcessLauncher(&keyboard);
         TraceCapture capture;
         Other other;

@@ -3,6 +3,7 @@
 // for wake on SMS, the code check and the store initialised behind the wait window, the on-screen
 // keyboard, and the close-children cascade over the SMS-on alert.
 
+#include "KeyboardLauncher.h"
 #include "SystemPageTest.h"
 #include "TraceCapture.h"
 
@@ -36,25 +37,6 @@ QStringList pageLines(TraceCapture& capture)
 {
     return capture.lines().filter(QRegularExpression("^(?!.*::OnPaint\\(\\))"));
 }
-
-// Starts nothing: records the programs the page would start and reports each running once started.
-class RecordingLauncher final : public ProcessLauncher {
-public:
-    std::vector<Process> RunningProcesses() override
-    {
-        std::vector<Process> list{{1, L"systemd"}};
-        for (int i = 0; i < started.size(); ++i)
-            list.push_back({100 + i, started[i].toStdWString()});
-        return list;
-    }
-    bool StartDetached(const std::wstring& program, const std::vector<std::wstring>&) override
-    {
-        started << QString::fromStdWString(program);
-        return true;
-    }
-    bool OpenUrl(const std::wstring&) override { return false; }
-    QStringList started;
-};
 
 // Counts the library's hardware waits instead of waiting; the hook looks around during one.
 class CountingSleeper final : public tarvik::Sleeper {
@@ -130,7 +112,7 @@ class tst_GU_SysWakeupDlg : public QObject {
     Q_OBJECT
 private:
     CountingSleeper m_sleeper;
-    RecordingLauncher m_launcher;
+    tarvik::qtest::KeyboardLauncher m_launcher;
 
 private slots:
     void initTestCase()
