@@ -21,7 +21,7 @@ function(tarvik_add_gtest name)
 endfunction()
 
 # tarvik_add_benchmark(<name> SOURCES ... [LIBS ...]): built when Google Benchmark is present,
-# never registered as a test.
+# never registered as a test, never installed.
 function(tarvik_add_benchmark name)
   cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
   if(NOT benchmark_FOUND)
@@ -29,6 +29,7 @@ function(tarvik_add_benchmark name)
   endif()
   add_executable(${name} ${B_SOURCES})
   target_link_libraries(${name} PRIVATE benchmark::benchmark Threads::Threads ${B_LIBS})
+  set_target_properties(${name} PROPERTIES TARVIK_BUILD_TOOL ON)
 endfunction()
 
 # tarvik_add_fuzz(<name> LABEL <folder> SOURCES ... [INCLUDES ...] [SEEDS file...] [DICT file] [RUNS n]

@@ -1,8 +1,11 @@
 #include "SkinStore.h"
 
+#include "InstalledResources.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QImageReader>
@@ -40,7 +43,14 @@ QString existing(const QString& dir, const QString& name, std::initializer_list<
 
 QString SkinStore::DefaultDir()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(kSkinFolder));
+    // The program does not move while it runs: one look for the installed folder, not one a paint.
+    static const QString dir = [] {
+        const QString programFolder = QCoreApplication::applicationDirPath();
+        if (const auto installed = InstalledResourceFolder(QFile::encodeName(programFolder + '/').toStdString(), kSkinFolder))
+            return QFile::decodeName(QByteArray::fromStdString(*installed)).chopped(1);
+        return QDir(programFolder).filePath(QLatin1String(kSkinFolder));
+    }();
+    return dir;
 }
 
 QString SkinStore::Locate(const QString& name)

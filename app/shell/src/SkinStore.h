@@ -1,6 +1,7 @@
 #pragma once
 
-// Where the program's pictures come from: the generated skin beside the executable
+// Where the program's pictures come from: the generated skin, installed in <prefix>/share/tarvik/skin/
+// (found from the program's folder) or, in the build folder, beside the executable
 // (<program folder>/skin/<name>.png), unless the folder named by TARVIK_SKIN_DIR holds a picture of
 // the same name (<name>.png or <name>.bmp), so artwork can be replaced without a rebuild. Names are
 // the pictures' resource names ("IDB_EXIT_L") or, for the combo box skins, their numbers ("266").

@@ -8,7 +8,9 @@
 
 // Where the configuration lives, computed once at start-up. Folders end in "/".
 struct DataPaths {
-    std::wstring programFolder;    // folder of the running executable: the templates are here
+    std::wstring programFolder;    // folder of the running executable
+    std::wstring templateFolder;   // the per-model templates: installed, <prefix>/share/tarvik/templates/;
+                                   // in the build folder, the program folder
     std::wstring sharedDataFolder; // $PUBLIC, $ALLUSERSPROFILE, $CommonProgramFiles, else $XDG_DATA_HOME/tarvik
     std::wstring settingsFile;     // shared data folder + "Tarvik.INI"
     std::wstring keyMapCopyTarget; // shared data folder + "km_config.ini": where the key-map template goes

@@ -5,7 +5,7 @@
 
 #include <string>
 
-// The per-model templates installed beside the program, from which the settings file and the key
+// The per-model templates (DataPaths::templateFolder), from which the settings file and the key
 // map are made on the first start.
 struct TemplateNames {
     const wchar_t* settings; // e.g. "GX58_default.INI"

@@ -1,6 +1,7 @@
 #include "DataPaths.h"
 
 #include "ConfigDefaults.h"
+#include "InstalledResources.h"
 #include "TextConvert.h"
 
 #include <climits>
@@ -92,6 +93,9 @@ DataPaths ResolveDataPaths(const DataPathSources& sources, const ConfigTrace& tr
 {
     DataPaths paths;
     paths.programFolder = folderOfExecutable(sources.executablePath);
+    const std::optional<std::string> installed =
+        InstalledResourceFolder(tarvik::wideToUtf8(paths.programFolder), "templates");
+    paths.templateFolder = installed ? tarvik::utf8ToWide(*installed) : paths.programFolder;
 
     const std::optional<std::wstring> publicValue = variable(sources, "PUBLIC");
     std::optional<std::wstring> shared = publicValue;

@@ -136,12 +136,12 @@ CopyOutcome CopyTemplateFile(const std::wstring& source, const std::wstring& tar
 void CopyTemplates(const DataPaths& paths, int modelType, const ConfigTrace& trace)
 {
     const TemplateNames names = TemplateNamesForModel(modelType);
-    const std::wstring settingsTemplate = paths.programFolder + names.settings;
+    const std::wstring settingsTemplate = paths.templateFolder + names.settings;
     sendConfigTrace(trace, L"\nApp source ini file =[" + settingsTemplate + L"]");
     traceCopy(trace, settingsTemplate, paths.settingsFile, L"\nApp copy ini file firstly.",
               L"\nApp Tarvik.ini file is exist.");
 
-    const std::wstring keyMapTemplate = paths.programFolder + names.keyMap;
+    const std::wstring keyMapTemplate = paths.templateFolder + names.keyMap;
     sendConfigTrace(trace, L"\nApp kmconfig source ini file =[" + keyMapTemplate + L"]");
     traceCopy(trace, keyMapTemplate, paths.keyMapCopyTarget, L"\nApp copy km_config ini file firstly.",
               L"\nApp km_config.ini file is exist.");

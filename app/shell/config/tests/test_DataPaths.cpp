@@ -76,6 +76,24 @@ TEST(ResolveDataPaths, ProgramFolderIsTheExecutablesFolder)
     const DataPaths real = ResolveDataPaths(ProcessDataPathSources(), {});
     EXPECT_EQ(tarvik::wideToUtf8(real.programFolder), std::string(TARVIK_TEMPLATE_DIR) + "/")
         << "this test runs from the folder the templates are put in";
+    EXPECT_EQ(real.templateFolder, real.programFolder) << "in the build folder the templates lie beside the program";
+}
+
+TEST(ResolveDataPaths, InstalledTemplatesAreFoundFromTheProgramsFolder)
+{
+    TempDir prefix;
+    fs::create_directories(prefix.path() + "/bin");
+    const std::string program = prefix.path() + "/bin/Tarvik";
+    // No installed folder: the templates are looked for beside the program.
+    EXPECT_EQ(ResolveDataPaths(sourcesFrom({{"PUBLIC", "/p"}}, program), {}).templateFolder,
+              w(prefix.path() + "/bin/"));
+
+    fs::create_directories(prefix.path() + "/share/tarvik/templates");
+    RecordedTrace trace;
+    const DataPaths p = ResolveDataPaths(sourcesFrom({{"PUBLIC", "/p"}}, program), trace.sink());
+    EXPECT_EQ(p.templateFolder, w(prefix.path() + "/share/tarvik/templates/"));
+    EXPECT_EQ(p.programFolder, w(prefix.path() + "/bin/"));
+    EXPECT_EQ(trace.lines.at(1), L"StrExePath=<" + w(prefix.path()) + L"/bin/>") << "the trace names the program's folder";
 }
 
 TEST(KeyMapPath, DirectoryRule)

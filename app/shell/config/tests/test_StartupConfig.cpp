@@ -28,6 +28,7 @@ protected:
     TemplateCopyTest()
     {
         paths_.programFolder = w(program_.path()) + L"/";
+        paths_.templateFolder = paths_.programFolder;
         paths_.sharedDataFolder = w(shared_.path()) + L"/";
         paths_.settingsFile = paths_.sharedDataFolder + L"Tarvik.INI";
         paths_.keyMapCopyTarget = paths_.sharedDataFolder + L"km_config.ini";
@@ -45,7 +46,7 @@ protected:
 TEST_F(TemplateCopyTest, FirstAndSecondStart)
 {
     CopyTemplates(paths_, kModelTypeRQ63, trace_.sink());
-    const std::wstring program = paths_.programFolder;
+    const std::wstring program = paths_.templateFolder;
     EXPECT_EQ(trace_.lines, (std::vector<std::wstring>{
                                 L"\nApp source ini file =[" + program + L"RQ63_default.INI]",
                                 L"\nApp copy ini file firstly.",

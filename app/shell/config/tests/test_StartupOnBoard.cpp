@@ -38,7 +38,7 @@ TEST_P(StartupOnBoard, FirstAndSecondStart)
     ASSERT_TRUE(tarvik::board::Board::create(tarvik::test::testBoardDir(), c.model));
     TempDir data;
     DataPaths paths = ResolveDataPaths(sourcesFrom({{"PUBLIC", data.path()}}), {});
-    paths.programFolder = tarvik::utf8ToWide(std::string(TARVIK_TEMPLATE_DIR) + "/");
+    paths.templateFolder = tarvik::utf8ToWide(std::string(TARVIK_TEMPLATE_DIR) + "/");
 
     CIdovan idovan;
     idovan.Initialize();
@@ -50,7 +50,7 @@ TEST_P(StartupOnBoard, FirstAndSecondStart)
     CopyTemplates(paths, modelType, trace.sink());
     DiscoverPorts(paths.settingsFile, lookup, trace.sink());
     ASSERT_EQ(trace.lines.size(), 7u);
-    EXPECT_EQ(trace.lines[0], L"\nApp source ini file =[" + paths.programFolder +
+    EXPECT_EQ(trace.lines[0], L"\nApp source ini file =[" + paths.templateFolder +
                                   tarvik::utf8ToWide(c.settingsTemplate) + L"]");
     EXPECT_EQ(trace.lines[1], L"\nApp copy ini file firstly.");
     EXPECT_EQ(trace.lines[3], L"\nApp copy km_config ini file firstly.");
