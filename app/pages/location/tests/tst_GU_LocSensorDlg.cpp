@@ -16,6 +16,8 @@
 #include <QElapsedTimer>
 #include <QLabel>
 
+#include <sys/resource.h>
+
 using namespace loctest;
 using tarvik::qtest::TraceCapture;
 
@@ -42,6 +44,34 @@ std::unique_ptr<tarvik::board::Board> prepare(bool moduleOn, const std::string& 
 }
 
 QString text(GU_LocSensorDlg& page, int id) { return page.ItemText(id); }
+
+// Lets the GPS library see the receiver search, so that it holds no fix from an earlier test (the
+// library keeps its last fix across stops), then leaves it stopped.
+bool forgetTheFix(tarvik::board::Board& board)
+{
+    if (!board.setFault("gps-no-fix", ""))
+        return false;
+    vS_GPSSerialPortSet(3);
+    vS_GPSBaudRateSet(kFastBaud);
+    vS_GPSStart();
+    double longitude = 0;
+    double latitude = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (vS_GPSPositionDouble(&longitude, &latitude) && clock.elapsed() < 5000)
+        QTest::qWait(20);
+    vS_GPSStop();
+    board.clearFault("gps-no-fix");
+    return !vS_GPSPositionDouble(&longitude, &latitude);
+}
+
+// CPU time of this process so far, in milliseconds.
+qint64 cpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000 + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
+}
 
 // What the page traces for one start attempt.
 QString attemptLine(int ret, int count, int max)
@@ -305,6 +335,83 @@ private slots:
         QVERIFY(capture.contains(QString("LOCATION_SENSOR: COM_PORT=%1  BAUD_RATE = 115200").arg(number)));
         QVERIFY(!capture.lines().filter(QString("LOCATION_SENSOR: COM_PORT <%1> is no port number").arg(port)).isEmpty());
         QCOMPARE(capture.lines().filter("vS_GPSStart: bRet = 0").size(), 2);
+    }
+
+    // A receiver that is silent, sends garbage, or runs at another baud rate: the page keeps
+    // running, shows "-" and does not spin; once the receiver is right again, the next start (the
+    // settings page's restart) brings the fix.
+    void aBadReceiverShowsDashesUntilTheNextStart_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("baud"); // the page's BAUD_RATE
+        QTest::newRow("gps-silent") << "gps-silent" << kFastBaud;
+        QTest::newRow("gps-garbage") << "gps-garbage" << kFastBaud;
+        QTest::newRow("wrong baud rate") << "" << 9600;
+    }
+    void aBadReceiverShowsDashesUntilTheNextStart()
+    {
+        QFETCH(QString, fault);
+        QFETCH(int, baud);
+        auto board = prepare(true);
+        QVERIFY(board);
+        ServedPeers peers({"gps"});
+        QVERIFY(peers.ok());
+        QVERIFY(forgetTheFix(*board));
+        if (!fault.isEmpty())
+            QVERIFY(board->setFault(fault.toStdString(), ""));
+        setSetting(L"BAUD_RATE", std::to_wstring(baud).c_str());
+        RecordingPacer pacer(20);
+        ModalResponder responder;
+        GU_LocSensorDlg page;
+        qint64 cpu = -1;
+        runPage(page, responder, [&] {
+            QTRY_VERIFY(pacer.count(GU_LocSensorDlg::kPollPeriodMs) >= 1);
+            const qint64 before = cpuMs();
+            QTest::qWait(1000); // some fifty polls while the receiver is bad
+            cpu = cpuMs() - before;
+            QCOMPARE(text(page, GU_LocSensorDlg::kSatellitesValueId), QString("-"));
+            QCOMPARE(text(page, GU_LocSensorDlg::kLocationValueId), QString("-"));
+            QCOMPARE(GU_LocSensorDlg::LastLatitude(), kNoPosition);
+
+            board->clearAllFaults();
+            setSetting(L"BAUD_RATE", std::to_wstring(kFastBaud).c_str());
+            SendMessage(&page, WM_LOCATION_REFRESH);
+            QTRY_VERIFY_WITH_TIMEOUT(text(page, GU_LocSensorDlg::kSatellitesValueId) == "8", 5000);
+        });
+        QVERIFY(responder.boxes().isEmpty()); // the port opened: the start succeeded
+        QVERIFY2(cpu < 500, qPrintable(QString("%1 ms of CPU in 1 s").arg(cpu)));
+    }
+
+    // The receiver's port goes away while the page polls: the page keeps running (the library
+    // keeps reporting its last fix, which it holds across a lost port) and a later start on the
+    // port, once it is back, goes on with fresh fixes.
+    void theReceiversPortVanishingWhileThePageRuns()
+    {
+        auto board = prepare(true);
+        QVERIFY(board);
+        auto peers = std::make_unique<ServedPeers>(QStringList{"gps"});
+        QVERIFY(peers->ok());
+        RecordingPacer pacer(20);
+        ModalResponder responder;
+        GU_LocSensorDlg page;
+        qint64 cpu = -1;
+        runPage(page, responder, [&] {
+            QTRY_VERIFY_WITH_TIMEOUT(text(page, GU_LocSensorDlg::kSatellitesValueId) == "8", 5000);
+            peers.reset();
+            QVERIFY(!QFileInfo::exists(boardDir() + "/COM3"));
+            const qint64 before = cpuMs();
+            QTest::qWait(1000);
+            cpu = cpuMs() - before;
+            QVERIFY(page.isVisible());
+            QVERIFY(page.WorkerRunning());
+
+            QVERIFY(board->setValue("GPSSatellites", "5"));
+            peers = std::make_unique<ServedPeers>(QStringList{"gps"});
+            QVERIFY(peers->ok());
+            SendMessage(&page, WM_LOCATION_REFRESH);
+            QTRY_VERIFY_WITH_TIMEOUT(text(page, GU_LocSensorDlg::kSatellitesValueId) == "5", 5000);
+        });
+        QVERIFY2(cpu < 500, qPrintable(QString("%1 ms of CPU in 1 s").arg(cpu)));
     }
 
     // The settings button ends the worker and stops the library, hands the last position over; Home
