@@ -151,6 +151,8 @@ public:
     }
     QStringList seen;
     bool answerBoxes = true;
+    // Runs just before a box is answered.
+    std::function<void()> beforeAnswer;
     // A window that is not to be answered (the page under test).
     void ignore(QWidget* window) { m_handled.insert(window); }
     QStringList boxes() const
@@ -179,6 +181,8 @@ private:
                 if (!window)
                     return;
                 m_handled.remove(window.data()); // a later run of the same object is answered anew
+                if (beforeAnswer)
+                    beforeAnswer();
                 QTest::mouseClick(box->Button(GU_MyMessageboxDlg::kOkButtonId), Qt::LeftButton);
             });
         } else {

@@ -136,6 +136,27 @@ private slots:
         QCOMPARE(attempts, expected);
     }
 
+    // The failure message waits for OK on the interface thread, whose timer keeps ticking: the
+    // first sensor reading (after 3 s) comes while the box is still open.
+    void theMessageLeavesThePagesTimerRunning()
+    {
+        QVERIFY(prepare(true));
+        setSetting(L"RF_RETRY_MAX", L"1");
+        RecordingPacer pacer(5);
+        ModalResponder responder({}, GU_LocSensorDlg::kSensorPeriodMs + 700);
+        GU_LocSensorDlg page;
+        QString temperatureWhileOpen;
+        int pollsWhileOpen = -1;
+        responder.beforeAnswer = [&] {
+            temperatureWhileOpen = text(page, GU_LocSensorDlg::kTemperatureValueId);
+            pollsWhileOpen = pacer.count(GU_LocSensorDlg::kPollPeriodMs);
+        };
+        runPage(page, responder, [&] { QTRY_VERIFY_WITH_TIMEOUT(pacer.count(GU_LocSensorDlg::kPollPeriodMs) >= 1, 8000); });
+        QCOMPARE(responder.boxes(), QStringList{"GPS init COM port fail!"});
+        QVERIFY2(temperatureWhileOpen.endsWith("\u2103"), qPrintable(temperatureWhileOpen));
+        QCOMPARE(pollsWhileOpen, 0); // the worker was still waiting for OK
+    }
+
     void layoutAndTexts()
     {
         QVERIFY(prepare(true));
