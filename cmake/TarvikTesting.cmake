@@ -24,7 +24,7 @@ endfunction()
 # never registered as a test, never installed.
 function(tarvik_add_benchmark name)
   cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
-  if(NOT benchmark_FOUND)
+  if(NOT benchmark_FOUND OR NOT TARVIK_TOOLS)
     return()
   endif()
   add_executable(${name} ${B_SOURCES})
@@ -35,13 +35,17 @@ endfunction()
 # tarvik_add_fuzz(<name> LABEL <folder> SOURCES ... [INCLUDES ...] [SEEDS file...] [DICT file] [RUNS n]
 #                 [MAX_LEN bytes])
 # A libFuzzer target built with clang++ (address and undefined-behaviour sanitizers) beside the
-# GCC build, from the sources themselves, and a test that runs it from a fixed seed for RUNS
-# inputs (at most 10 s) of at most MAX_LEN bytes (default 4096). libFuzzer cuts a longer seed
-# silently, so a seed above MAX_LEN stops the configuration. Without clang++ the test reports
-# itself skipped.
+# GCC build, from the sources themselves, and a test (labels <folder> and fuzz) that runs it from a
+# fixed seed for RUNS inputs (at most 10 s) of at most MAX_LEN bytes (default 4096). libFuzzer cuts
+# a longer seed silently, so a seed above MAX_LEN stops the configuration. Without clang++ the test
+# reports itself skipped. build/fuzz/<name>.args lists the target's options and seeds, one a line,
+# for scripts/fuzz. Nothing of it in a build with TARVIK_FUZZ off.
 find_program(TARVIK_CLANGXX NAMES clang++ clang++-14)
 function(tarvik_add_fuzz name)
   cmake_parse_arguments(F "" "LABEL;DICT;RUNS;MAX_LEN" "SOURCES;INCLUDES;SEEDS" ${ARGN})
+  if(NOT TARVIK_FUZZ)
+    return()
+  endif()
   if(NOT F_RUNS)
     set(F_RUNS 3000)
   endif()
@@ -57,7 +61,7 @@ function(tarvik_add_fuzz name)
   endforeach()
   if(NOT TARVIK_CLANGXX)
     add_test(NAME ${name} COMMAND ${CMAKE_COMMAND} -E echo "clang++ not found: ${name} not built")
-    set_tests_properties(${name} PROPERTIES LABELS "${F_LABEL}" SKIP_REGULAR_EXPRESSION "clang\\+\\+ not found")
+    set_tests_properties(${name} PROPERTIES LABELS "${F_LABEL};fuzz" SKIP_REGULAR_EXPRESSION "clang\\+\\+ not found")
     return()
   endif()
   set(exe ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${name})
@@ -77,17 +81,19 @@ function(tarvik_add_fuzz name)
   add_custom_target(${name}_build ALL DEPENDS ${exe})
   set(artifacts ${CMAKE_BINARY_DIR}/fuzz-artifacts/${name}/)
   file(MAKE_DIRECTORY ${artifacts})
-  set(args -seed=1 -runs=${F_RUNS} -max_total_time=10 -timeout=5 -rss_limit_mb=1024 -max_len=${F_MAX_LEN}
-           -artifact_prefix=${artifacts} -print_final_stats=1)
+  set(limits -timeout=5 -rss_limit_mb=1024 -max_len=${F_MAX_LEN})
   if(F_DICT)
-    list(APPEND args -dict=${F_DICT})
+    list(APPEND limits -dict=${F_DICT})
   endif()
+  string(REPLACE ";" "\n" lines "${exe};${limits};${F_SEEDS}")
+  file(WRITE ${CMAKE_BINARY_DIR}/fuzz/${name}.args "${lines}\n")
+  set(args -seed=1 -runs=${F_RUNS} -max_total_time=10 ${limits} -artifact_prefix=${artifacts} -print_final_stats=1)
   if(F_SEEDS)
     string(REPLACE ";" "," seeds "${F_SEEDS}")
     list(APPEND args -seed_inputs=${seeds})
   endif()
   add_test(NAME ${name} COMMAND ${exe} ${args})
-  set_tests_properties(${name} PROPERTIES LABELS "${F_LABEL}" TIMEOUT 60)
+  set_tests_properties(${name} PROPERTIES LABELS "${F_LABEL};fuzz" TIMEOUT 60)
 endfunction()
 
 # tarvik_add_qtest(<name> LABEL <folder> SOURCES ... [LIBS ...]): one Qt Test executable (a

@@ -10,6 +10,10 @@
 #include <thread>
 #include <unistd.h>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 using namespace std::chrono_literals;
 using tarvik::test::PtyPeer;
 using tarvik::test::threadCount;
@@ -194,6 +198,22 @@ TEST(NavorinLibraryInstance, UnloadingWhileTheReaderRunsEndsItAndFreesThePort)
     NavorinLibrary again;
     EXPECT_EQ(again.start(), 1) << "the port was given back";
     again.stop();
+}
+
+TEST(NavorinLibraryInstance, LoadingAndUnloadingLosesNoMemory)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    // What the library made for itself and did not give back is unreachable once it is unloaded.
+    PtyPeer peer(kDefaultPort);
+    for (int i = 0; i < 3; ++i) {
+        NavorinLibrary lib;
+        ASSERT_EQ(lib.start(), 1);
+        lib.stop();
+    }
+    EXPECT_EQ(__lsan_do_recoverable_leak_check(), 0);
+#else
+    GTEST_SKIP() << "needs LeakSanitizer (a build with TARVIK_SANITIZE)";
+#endif
 }
 
 TEST(NavorinLibraryInstance, ExportsOnlyItsEightFunctions)

@@ -1,6 +1,7 @@
 #include "TtyControl.h"
 
 #include "LinuxTtyControl.h"
+#include "NeverDestroyed.h"
 
 #include <atomic>
 
@@ -12,10 +13,11 @@ TtyControl& ttyControl()
 {
     if (TtyControl* forced = g_override.load(std::memory_order_acquire))
         return *forced;
-    // Never deleted: the libraries' static port objects close their descriptors through it while
-    // the process ends.
-    static TtyControl* const kernel = new LinuxTtyControl;
-    return *kernel;
+    // Never destroyed: the libraries' static port objects close their descriptors through it while
+    // the process ends. Not on the heap either: each library that compiles this in is unloaded
+    // with its own copy, and a heap copy would be lost at every unload.
+    static tarvik::NeverDestroyed<LinuxTtyControl> kernel;
+    return kernel.get();
 }
 
 void overrideTtyControl(TtyControl* control)

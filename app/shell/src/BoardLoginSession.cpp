@@ -90,22 +90,22 @@ std::unique_ptr<LoginSession::Inhibitor> BoardLoginSession::Inhibit(const std::w
     return std::make_unique<BoardInhibitor>(m_board, slot);
 }
 
-bool BoardLoginSession::WatchSleep(std::function<void(bool suspending)> handler, std::wstring& error)
+std::unique_ptr<LoginSession::SleepWatch> BoardLoginSession::WatchSleep(std::function<void(bool suspending)> handler,
+                                                                        std::wstring& error)
 {
-    m_sleepHandler = std::move(handler);
     if (m_socket >= 0)
-        return true;
+        return m_sleepHandler.Watch(std::move(handler));
     const std::string path = SessionBoard::sleepSignalSocket(m_dir);
     socklen_t length = 0;
     const sockaddr_un addr = socketAddress(path, length);
     if (path.size() >= sizeof addr.sun_path) {
         error = tarvik::utf8ToWide("the socket path " + path + " is too long");
-        return false;
+        return nullptr;
     }
     const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) {
         error = errnoText("socket");
-        return false;
+        return nullptr;
     }
     int bound = bind(fd, reinterpret_cast<const sockaddr*>(&addr), length);
     if (bound != 0 && errno == EADDRINUSE) {
@@ -117,7 +117,7 @@ bool BoardLoginSession::WatchSleep(std::function<void(bool suspending)> handler,
         if (alive) {
             close(fd);
             error = tarvik::utf8ToWide("another program receives the board's sleep signal at " + path);
-            return false;
+            return nullptr;
         }
         unlink(path.c_str());
         bound = bind(fd, reinterpret_cast<const sockaddr*>(&addr), length);
@@ -125,12 +125,12 @@ bool BoardLoginSession::WatchSleep(std::function<void(bool suspending)> handler,
     if (bound != 0) {
         error = errnoText(("bind " + path).c_str());
         close(fd);
-        return false;
+        return nullptr;
     }
     m_socket = fd;
     m_notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, [this] { OnSignal(); });
-    return true;
+    return m_sleepHandler.Watch(std::move(handler));
 }
 
 void BoardLoginSession::OnSignal()
@@ -142,8 +142,7 @@ void BoardLoginSession::OnSignal()
             return; // drained (EAGAIN) or nothing to do about it
         const std::string datagram(buffer, static_cast<std::size_t>(n));
         if (datagram == SessionBoard::kSleepStart || datagram == SessionBoard::kSleepEnd) {
-            if (m_sleepHandler)
-                m_sleepHandler(datagram == SessionBoard::kSleepStart);
+            m_sleepHandler(datagram == SessionBoard::kSleepStart);
         } else {
             TraceMessage(L"board login manager: unknown signal <%S> ignored", PrintableLine(datagram).c_str());
         }

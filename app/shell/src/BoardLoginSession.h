@@ -26,7 +26,7 @@ public:
     bool PowerOff(std::wstring& error) override;
     std::unique_ptr<Inhibitor> Inhibit(const std::wstring& what, const std::wstring& mode, const std::wstring& why,
                                        std::wstring& error) override;
-    bool WatchSleep(std::function<void(bool suspending)> handler, std::wstring& error) override;
+    std::unique_ptr<SleepWatch> WatchSleep(std::function<void(bool suspending)> handler, std::wstring& error) override;
 
 private:
     tarvik::board::SessionBoard* Board(std::wstring& error);
@@ -36,5 +36,5 @@ private:
     std::shared_ptr<tarvik::board::SessionBoard> m_board;
     int m_socket = -1;
     QSocketNotifier* m_notifier = nullptr;
-    std::function<void(bool)> m_sleepHandler;
+    SleepHandlerSlot m_sleepHandler;
 };

@@ -111,8 +111,9 @@ bool CTrayWnd::CreateEx()
     MarkHiddenWindow(this);
 
     std::wstring error;
-    if (!m_services.session->WatchSleep(
-            [this](bool suspending) { OnPowerBroadcast(suspending ? PBT_APMSUSPEND : PBT_APMRESUMEAUTOMATIC); }, error))
+    m_sleepWatch = m_services.session->WatchSleep(
+        [this](bool suspending) { OnPowerBroadcast(suspending ? PBT_APMSUSPEND : PBT_APMRESUMEAUTOMATIC); }, error);
+    if (!m_sleepWatch)
         TraceSessionProblem(L"no sleep signal", error);
     TakeSleepDelay();
     return true;

@@ -132,4 +132,6 @@ private:
     std::unique_ptr<LoginSession::Inhibitor> m_executionState;
     std::set<std::wstring> m_tracedProblems;
     bool m_destroyed = false;
+    // Last, so that it ends first: no sleep signal reaches a tray window being taken down.
+    std::unique_ptr<LoginSession::SleepWatch> m_sleepWatch;
 };

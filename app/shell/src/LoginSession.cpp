@@ -8,6 +8,33 @@
 
 namespace {
 std::atomic<LoginSession*> g_override{nullptr};
+
+class HandlerWatch final : public LoginSession::SleepWatch {
+public:
+    explicit HandlerWatch(std::weak_ptr<std::function<void(bool)>> handler) : m_handler(std::move(handler)) {}
+    ~HandlerWatch() override
+    {
+        if (const auto handler = m_handler.lock())
+            *handler = nullptr;
+    }
+
+private:
+    std::weak_ptr<std::function<void(bool)>> m_handler;
+};
+} // namespace
+
+std::unique_ptr<LoginSession::SleepWatch> SleepHandlerSlot::Watch(std::function<void(bool suspending)> handler)
+{
+    m_handler = std::make_shared<std::function<void(bool)>>(std::move(handler));
+    return std::make_unique<HandlerWatch>(m_handler);
+}
+
+void SleepHandlerSlot::operator()(bool suspending) const
+{
+    if (!m_handler || !*m_handler)
+        return;
+    const std::function<void(bool)> handler = *m_handler; // outlives a watch the call ends
+    handler(suspending);
 }
 
 LoginSession& loginSession()

@@ -30,9 +30,30 @@ public:
     virtual std::unique_ptr<Inhibitor> Inhibit(const std::wstring& what, const std::wstring& mode,
                                                const std::wstring& why, std::wstring& error) = 0;
 
-    // From now on calls handler(true) when the machine is about to suspend and handler(false) when it
-    // has resumed. False, with the reason in `error`, when the signal cannot be received.
-    virtual bool WatchSleep(std::function<void(bool suspending)> handler, std::wstring& error) = 0;
+    // A subscription to the sleep signal; destroying it ends the calls. Its owner keeps it no longer
+    // than the handler's captures live, since the session itself lives to the end of the process.
+    class SleepWatch {
+    public:
+        virtual ~SleepWatch() = default;
+    };
+
+    // From now on, while the returned watch lives, calls handler(true) when the machine is about to
+    // suspend and handler(false) when it has resumed; a newer watch replaces the handler. Null, with
+    // the reason in `error`, when the signal cannot be received.
+    virtual std::unique_ptr<SleepWatch> WatchSleep(std::function<void(bool suspending)> handler,
+                                                   std::wstring& error) = 0;
+};
+
+// A back end's one sleep-signal handler, held for as long as its watch lives: the watch takes the
+// handler back when it ends, also when the session has ended before it.
+class SleepHandlerSlot {
+public:
+    std::unique_ptr<LoginSession::SleepWatch> Watch(std::function<void(bool suspending)> handler);
+    // Calls the handler, if a watch holds one. The handler may end its own watch meanwhile.
+    void operator()(bool suspending) const;
+
+private:
+    std::shared_ptr<std::function<void(bool)>> m_handler;
 };
 
 LoginSession& loginSession();

@@ -78,21 +78,19 @@ std::unique_ptr<LoginSession::Inhibitor> LogindSession::Inhibit(const std::wstri
     return std::make_unique<FdInhibitor>(fd);
 }
 
-bool LogindSession::WatchSleep(std::function<void(bool suspending)> handler, std::wstring& error)
+std::unique_ptr<LoginSession::SleepWatch> LogindSession::WatchSleep(std::function<void(bool suspending)> handler,
+                                                                    std::wstring& error)
 {
     if (!Connected(error))
-        return false;
-    m_sleepHandler = std::move(handler);
-    if (!m_bus.connect(kService, kPath, kManager, QStringLiteral("PrepareForSleep"), this,
-                       SLOT(OnPrepareForSleep(bool)))) {
+        return nullptr;
+    // One subscription on the bus, whichever watch holds the handler (a second would call it twice).
+    if (!m_sleepConnected && !m_bus.connect(kService, kPath, kManager, QStringLiteral("PrepareForSleep"), this,
+                                            SLOT(OnPrepareForSleep(bool)))) {
         error = L"cannot subscribe to PrepareForSleep: " + m_bus.lastError().message().toStdWString();
-        return false;
+        return nullptr;
     }
-    return true;
+    m_sleepConnected = true;
+    return m_sleepHandler.Watch(std::move(handler));
 }
 
-void LogindSession::OnPrepareForSleep(bool start)
-{
-    if (m_sleepHandler)
-        m_sleepHandler(start);
-}
+void LogindSession::OnPrepareForSleep(bool start) { m_sleepHandler(start); }

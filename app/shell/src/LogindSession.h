@@ -18,7 +18,7 @@ public:
     bool PowerOff(std::wstring& error) override;
     std::unique_ptr<Inhibitor> Inhibit(const std::wstring& what, const std::wstring& mode, const std::wstring& why,
                                        std::wstring& error) override;
-    bool WatchSleep(std::function<void(bool suspending)> handler, std::wstring& error) override;
+    std::unique_ptr<SleepWatch> WatchSleep(std::function<void(bool suspending)> handler, std::wstring& error) override;
 
 private slots:
     // QtDBus connects signals by slot name only (a functor overload came with Qt 6.7).
@@ -29,5 +29,6 @@ private:
     bool Connected(std::wstring& error);
 
     QDBusConnection m_bus;
-    std::function<void(bool)> m_sleepHandler;
+    bool m_sleepConnected = false;
+    SleepHandlerSlot m_sleepHandler;
 };

@@ -624,6 +624,24 @@ private slots:
         QCOMPARE(lines.filter("no system bus").size(), 1);
     }
 
+    void sleepSignalAfterTheTrayWindowIsGoneReachesNothing()
+    {
+        // The session outlives the tray window at every end of the program; a suspend or resume
+        // arriving during shut-down must not run the window's handler.
+        tray.reset();
+        processDeferredDeletes();
+        TraceCapture capture;
+        session.sendSleepSignal(true);
+        session.sendSleepSignal(false);
+        QVERIFY(capture.lines().filter("System").isEmpty());
+        QVERIFY(timer.due.empty());
+        QCOMPARE(session.held(L"idle", L"block"), 0);
+        // A tray window made afterwards holds the signal again.
+        makeTray();
+        session.sendSleepSignal(true);
+        QVERIFY(capture.contains("App: System will enter S3"));
+    }
+
     void closeRequestRecordsAndEnds()
     {
         setPowerValue(PowerValue::Watchdog, 1);

@@ -61,6 +61,14 @@ bool released(int readEnd)
     return poll(&p, 1, 0) == 1 && read(readEnd, &byte, 1) == 0;
 }
 
+class SignalProbe : public QObject {
+    Q_OBJECT
+public:
+    std::vector<bool> heard;
+public slots:
+    void OnPrepareForSleep(bool start) { heard.push_back(start); }
+};
+
 } // namespace
 
 class tst_LogindSession : public QObject {
@@ -71,6 +79,14 @@ class tst_LogindSession : public QObject {
     QThread m_serviceThread;
     FakeLogind* m_logind = nullptr;
     QDBusConnection m_service{QString()};
+
+    bool sendPrepareForSleep(bool start)
+    {
+        QDBusMessage signal =
+            QDBusMessage::createSignal("/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep");
+        signal << start;
+        return m_service.send(signal);
+    }
 
 private slots:
     void initTestCase()
@@ -132,18 +148,34 @@ private slots:
 
     void sleepSignalReachesTheHandler()
     {
-        LogindSession session(QDBusConnection::connectToBus(m_address, "program"));
+        QDBusConnection program = QDBusConnection::connectToBus(m_address, "program");
+        LogindSession session(program);
+        // Hears every signal the program's connection receives, to know when one has come.
+        SignalProbe probe;
+        QVERIFY(program.connect("org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.login1.Manager",
+                                "PrepareForSleep", &probe, SLOT(OnPrepareForSleep(bool))));
         std::vector<bool> received;
         std::wstring error;
-        QVERIFY(session.WatchSleep([&](bool suspending) { received.push_back(suspending); }, error));
-        for (bool start : {true, false}) {
-            QDBusMessage signal = QDBusMessage::createSignal("/org/freedesktop/login1", "org.freedesktop.login1.Manager",
-                                                             "PrepareForSleep");
-            signal << start;
-            QVERIFY(m_service.send(signal));
-        }
+        auto watch = session.WatchSleep([&](bool suspending) { received.push_back(suspending); }, error);
+        QVERIFY2(watch, qPrintable(QString::fromStdWString(error)));
+        for (bool start : {true, false})
+            QVERIFY(sendPrepareForSleep(start));
         QTRY_COMPARE_WITH_TIMEOUT(received.size(), 2u, 5000);
         QCOMPARE(received, (std::vector<bool>{true, false}));
+
+        // An ended watch hears nothing more; a later one hears each signal once.
+        watch.reset();
+        QVERIFY(sendPrepareForSleep(true));
+        QTRY_COMPARE_WITH_TIMEOUT(probe.heard.size(), 3u, 5000); // delivered to the program by now
+        QCoreApplication::processEvents();
+        QCOMPARE(received.size(), 2u);
+        std::vector<bool> later;
+        auto second = session.WatchSleep([&](bool suspending) { later.push_back(suspending); }, error);
+        QVERIFY(second);
+        QVERIFY(sendPrepareForSleep(false));
+        QTRY_COMPARE_WITH_TIMEOUT(later.size(), 1u, 5000);
+        QCOMPARE(later, (std::vector<bool>{false}));
+        QCOMPARE(received.size(), 2u);
     }
 
     void withoutABusEveryCallFailsWithTheSameReason()

@@ -50,22 +50,17 @@ public:
         locks.push_back(std::make_shared<Lock>(Lock{what, mode}));
         return std::make_unique<Handle>(locks.back());
     }
-    bool WatchSleep(std::function<void(bool)> handler, std::wstring& error) override
+    std::unique_ptr<SleepWatch> WatchSleep(std::function<void(bool)> handler, std::wstring& error) override
     {
         if (!watchError.empty()) {
             error = watchError;
-            return false;
+            return nullptr;
         }
-        sleepHandler = std::move(handler);
-        return true;
+        return sleepHandler.Watch(std::move(handler));
     }
 
-    // The sleep signal, as logind sends it.
-    void sendSleepSignal(bool suspending)
-    {
-        if (sleepHandler)
-            sleepHandler(suspending);
-    }
+    // The sleep signal, as logind sends it: to the handler of the watch that lives, if any.
+    void sendSleepSignal(bool suspending) { sleepHandler(suspending); }
     // How many locks of this kind are held now.
     int held(const std::wstring& what, const std::wstring& mode) const
     {
@@ -80,7 +75,7 @@ public:
     std::wstring inhibitError;
     std::wstring watchError;
     std::vector<std::shared_ptr<Lock>> locks;
-    std::function<void(bool)> sleepHandler;
+    SleepHandlerSlot sleepHandler;
 
 private:
     class Handle final : public Inhibitor {
