@@ -10,7 +10,6 @@
 #include <QLabel>
 
 #include <atomic>
-#include <chrono>
 #include <cstdlib>
 #include <mutex>
 #include <optional>
@@ -62,8 +61,8 @@ std::atomic<double> g_latitude{kNoPosition};
 // be inside a value call that runs into its time limit on the closed port (let go by the page's
 // bounded stop); the next page's worker waits here for it before it opens the port again, so the
 // two never share an exchange.
-std::timed_mutex g_vehicleLibrary;
-constexpr std::chrono::milliseconds kLibraryWaitStep{50};
+std::mutex g_vehicleLibrary;
+constexpr unsigned kLibraryWaitStepMs = 50;
 
 // A text result of the library as a number; the text is released either way.
 std::optional<int> takeNumber(int result, char* text)
@@ -148,10 +147,12 @@ void GU_VehicleDlg::OnVoltageTimer()
 // which each end within the library's own time limit once vVS_UnInit has closed the port.
 void GU_VehicleDlg::MonitorVehicle(CPageWorker::Context& worker)
 {
-    std::unique_lock library(g_vehicleLibrary, std::defer_lock);
-    while (!library.try_lock_for(kLibraryWaitStep))
-        if (worker.StopRequested())
+    std::unique_lock library(g_vehicleLibrary, std::try_to_lock);
+    while (!library.owns_lock()) {
+        if (!worker.Pause(kLibraryWaitStepMs))
             return;
+        library.try_lock();
+    }
     vVS_SetPortNumber(ReadSettingInt(kVehicleSection, L"COM_PORT", kDefaultVehiclePort));
     vVS_SetBaudRate(ReadSettingInt(kVehicleSection, L"BAUD_RATE", kDefaultVehicleBaud));
     const int initialised = vVS_Init();

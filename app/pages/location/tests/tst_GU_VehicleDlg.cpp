@@ -5,13 +5,15 @@
 
 #include "QtTestEnvironment.h"
 #include "TraceCapture.h"
-#include "TrayFakes.h"
 
 #include "AppPaths.h"
 #include "Board.h"
+#ifndef TARVIK_WITHOUT_TRAY
 #include "CGX58_UtilityDlg.h"
-#include "CMyBitmapButton.h"
 #include "CTrayWnd.h"
+#include "TrayFakes.h"
+#endif
+#include "CMyBitmapButton.h"
 #include "Fonts.h"
 #include "GU_MyMessageboxDlg.h"
 #include "GU_VehicleDlg.h"
@@ -548,6 +550,7 @@ private slots:
         QVERIFY(waitForPeers());
     }
 
+#ifndef TARVIK_WITHOUT_TRAY
     // The tray's vehicle function: inner command 3 opens the home screen and the vehicle page on it;
     // pressed again while the page is open it closes both; the wake-up key closes both too.
     void innerCommand3OpensAndClosesTheVehiclePage()
@@ -593,6 +596,7 @@ private slots:
         QVERIFY(!tray.VehiclePage());
         QVERIFY(boxes.isEmpty());
     }
+#endif
 
     void cleanupTestCase()
     {
