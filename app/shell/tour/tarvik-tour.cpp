@@ -20,7 +20,7 @@
 //
 // With a STATE (a name for what the board and settings hold, such as "latched" or "36V"), the
 // settings given are written first; then the tray window opens the system settings directly (inner
-// command 2), and only the buttons given by control id are pressed, one on each page in turn (the
+// command 2; the vehicle page with inner command 3 for a state named vehicle-...), and only the buttons given by control id are pressed, one on each page in turn (the
 // hub, then the page it opened, ...; a button that opens nothing saves its page again and the next
 // one is pressed there), each page that opens saved on the way:
 // <HARDTYPE>-<STATE>-<nn>-<title>[-<title>...].png. A setting "km:SECTION/KEY=VALUE" goes into the
@@ -39,8 +39,10 @@
 #include "GU_CommSmsWaitWnd.h"
 #include "GU_CommWwanDlg.h"
 #include "GU_MyMessageboxDlg.h"
+#include "GU_VehicleDlg.h"
 #include "HardType.h"
 #include "Idovan.h"
+#include "PortDiscovery.h"
 #include "PrivateProfile.h"
 #include "ProcessLauncher.h"
 #include "SectionTable.h"
@@ -76,6 +78,9 @@ namespace {
 constexpr WPARAM kWakeUpKey = 0xA1;
 // Time a page gets to fill in its values (timers, worker threads) before its picture is taken.
 constexpr int kSettleMs = 600;
+// The vehicle page's values come with the interpreter's broadcasts (the slowest once a second) and
+// its voltage with its 3-second timer: the longest the tour waits for them.
+constexpr int kVehicleValuesMs = 4500;
 // Time after a press in which a page it opens counts as opened by it.
 constexpr int kOpenWaitMs = 200;
 constexpr int kMaxDepth = 4;
@@ -172,6 +177,9 @@ public:
     {
         QPointer<QWidget> page(window);
         wait(kSettleMs);
+        if (m_waitForVehicleValues)
+            if (auto* vehicle = qobject_cast<GU_VehicleDlg*>(window))
+                waitForVehicleValues(vehicle);
         if (!page)
             return;
         save(page, path);
@@ -192,6 +200,21 @@ public:
             }
         }
         close(page);
+    }
+
+    // Until the vehicle page shows every value (no template text left), or for kVehicleValuesMs.
+    static void waitForVehicleValues(QPointer<GU_VehicleDlg> page)
+    {
+        const int ids[] = {GU_VehicleDlg::kVoltageId, GU_VehicleDlg::kTachographId, GU_VehicleDlg::kEngineSpeedId,
+                           GU_VehicleDlg::kFuelUsedId, GU_VehicleDlg::kFuelTemperatureId,
+                           GU_VehicleDlg::kCoolantTemperatureId};
+        QElapsedTimer clock;
+        clock.start();
+        while (page && clock.elapsed() < kVehicleValuesMs) {
+            if (std::none_of(std::begin(ids), std::end(ids), [&](int id) { return page->ItemText(id).startsWith('-'); }))
+                return;
+            wait(50);
+        }
     }
 
     static void close(QWidget* window)
@@ -383,7 +406,7 @@ public:
     {
         m_walking = true;
         m_walk = ids;
-        act([&tray] { tray.ProcessInnerCmdEvent(2); }, "", 0);
+        act([&tray, this] { tray.ProcessInnerCmdEvent(m_innerCommand); }, "", 0);
         if (!m_walk.isEmpty()) {
             std::fprintf(stderr, "tarvik-tour: the walk ended before button %d\n", m_walk.first());
             ++m_failures;
@@ -427,6 +450,10 @@ private:
     QList<int> m_walk;
 
 public:
+    // What a state's walk opens (2 the system settings, 3 the vehicle page), and whether the
+    // vehicle page is given time to fill in its values (not when its template texts are the point).
+    int m_innerCommand = 2;
+    bool m_waitForVehicleValues = true;
     WatchingSleeper m_sleeper;
 };
 
@@ -438,6 +465,12 @@ void prepareSettings(const QString& hardType)
     CIdovan idovan;
     CopyTemplates(paths, idovan.vDI_ModelType(), [](const std::wstring& line) { TraceDebug(L"%s", line.c_str()); });
     WritePrivateProfileStringW(L"PROJECT", L"HARD_TYPE", hardType.toStdWString().c_str(), paths.settingsFile.c_str());
+    // The serial ports still unknown, found by their devices' names as start-up finds them (the
+    // vehicle page's GPS worker would otherwise ask for COM0 and stop at its message box).
+    DiscoverPorts(
+        paths.settingsFile,
+        [&idovan](const std::wstring& descriptor) { return idovan.vDI_ModuleSerialPortNumber(descriptor.c_str()); },
+        [](const std::wstring& line) { TraceDebug(L"%s", line.c_str()); });
     // The combined WLAN and Bluetooth switch waits this long after powering up; the tour need not.
     WritePrivateProfileStringW(L"COMMUNICATION", L"WLAN_POWER_DELAY", L"0", paths.settingsFile.c_str());
 }
@@ -482,6 +515,9 @@ int main(int argc, char** argv)
     }
     const bool state = args.size() > 3;
     Tour tour(args[1], state ? args[2] + "-" + args[3] : args[2]);
+    if (state && args[3].startsWith("vehicle-"))
+        tour.m_innerCommand = 3;
+    tour.m_waitForVehicleValues = !(state && args[3].contains("template"));
     tarvik::overrideProcessSleeper(&tour.m_sleeper);
     {
         CTrayWnd tray;
