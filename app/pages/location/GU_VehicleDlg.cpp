@@ -9,10 +9,14 @@
 
 #include <QLabel>
 
+#include <QCoreApplication>
+
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <mutex>
 #include <optional>
+#include <thread>
 
 namespace {
 
@@ -64,6 +68,24 @@ std::atomic<double> g_latitude{kNoPosition};
 std::mutex g_vehicleLibrary;
 constexpr unsigned kLibraryWaitStepMs = 50;
 
+// The longest a value call can take once the port is closed: the answer exchange's 150 polls and
+// the stop exchange's 150, 20 ms each, with room to spare.
+constexpr std::chrono::milliseconds kLibraryCallBound{2 * 150 * 20 + 500};
+
+// When the application object goes, a vehicle worker that was let go may still be inside its last
+// value call; the library's state (its port object) must outlive that call, so the program's end
+// waits for it, as long as such a call can take.
+void waitForLetGoVehicleWorker()
+{
+    const auto deadline = std::chrono::steady_clock::now() + kLibraryCallBound;
+    while (!g_vehicleLibrary.try_lock()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    g_vehicleLibrary.unlock();
+}
+
 // A text result of the library as a number; the text is released either way.
 std::optional<int> takeNumber(int result, char* text)
 {
@@ -80,6 +102,11 @@ QString celsius(long value) { return QString::asprintf("%ld \u2103", value); }
 
 GU_VehicleDlg::GU_VehicleDlg(QWidget* parent) : CPageDlg(L"GU_VehicleDlg", "IDB_VEHICLEBASE_L", parent)
 {
+    static const bool waitAtEnd = [] {
+        qAddPostRoutine(&waitForLetGoVehicleWorker);
+        return true;
+    }();
+    (void)waitAtEnd;
     if (CTrayLink* tray = CTrayLink::Current())
         tray->SetVehiclePage(this);
 }
@@ -171,6 +198,8 @@ void GU_VehicleDlg::MonitorVehicle(CPageWorker::Context& worker)
         char* text = nullptr;
         int bRet = vVS_VechicleTachographSpeed(&text);
         const auto tachograph = takeNumber(bRet, text);
+        if (worker.StopRequested())
+            return;
         worker.Post([this, tachograph] {
             if (tachograph)
                 m_tachographSpeed = *tachograph;
@@ -182,6 +211,8 @@ void GU_VehicleDlg::MonitorVehicle(CPageWorker::Context& worker)
         text = nullptr;
         bRet = vVS_VehicleEngineedSpeed(&text);
         const auto engine = takeNumber(bRet, text);
+        if (worker.StopRequested())
+            return;
         worker.Post([this, engine] {
             if (engine)
                 m_engineSpeed = *engine;
@@ -192,6 +223,8 @@ void GU_VehicleDlg::MonitorVehicle(CPageWorker::Context& worker)
 
         long litres = 0;
         const bool fuelRead = vVS_VehicleFuelLoad(&litres) == 1;
+        if (worker.StopRequested())
+            return;
         worker.Post([this, fuelRead, litres] {
             if (fuelRead)
                 m_fuelUsed = litres;
@@ -203,6 +236,8 @@ void GU_VehicleDlg::MonitorVehicle(CPageWorker::Context& worker)
         long coolant = 0;
         long fuel = 0;
         const bool temperaturesRead = vVS_VechicleEngineCoolantAndFuelTemperature(&coolant, &fuel) == 1;
+        if (worker.StopRequested())
+            return;
         worker.Post([this, temperaturesRead, coolant, fuel] {
             if (temperaturesRead) {
                 m_coolantTemperature = coolant;
