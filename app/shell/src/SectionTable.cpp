@@ -3,6 +3,7 @@
 #include "CGX58_UtilityDlg.h"
 #include "GU_CommDlg.h"
 #include "GU_DevInfoDlg.h"
+#include "GU_LocSensorDlg.h"
 #include "GU_SystemSettingDlg.h"
 #include "GU_VehicleDlg.h"
 
@@ -23,7 +24,7 @@ const std::array<SectionEntry, kSectionCount>& SectionTable()
         {CGX58_UtilityDlg::kVehicleId, L"vehicle status", L"VehicleStatus", &make<GU_VehicleDlg>},
         {CGX58_UtilityDlg::kCommId, L"communication", L"CommunicationStatus", &make<GU_CommDlg>},
         {CGX58_UtilityDlg::kSettingsId, L"system settings", L"SystemSetting", &make<GU_SystemSettingDlg>},
-        {CGX58_UtilityDlg::kLocationId, L"location and sensor", L"LocationStatus", nullptr},
+        {CGX58_UtilityDlg::kLocationId, L"location and sensor", L"LocationStatus", &make<GU_LocSensorDlg>},
     }};
     return table;
 }

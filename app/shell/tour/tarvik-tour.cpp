@@ -16,7 +16,9 @@
 //
 // After the sections, the communication page is shown in its states one by one (switches on and
 // off, the WWAN settings page with and without a SIM, both alerts, the message boxes and the wait
-// window of the SMS code store): <HARDTYPE>-<nn>-CommunicationStatus-<state>.png.
+// window of the SMS code store): <HARDTYPE>-<nn>-CommunicationStatus-<state>.png. Then the location
+// page with a fix and its sensor readings, the GPS settings page with the module's radio on and off,
+// and the location page without a fix: <HARDTYPE>-<nn>-LocationStatus-<state>.png.
 //
 // With a STATE (a name for what the board and settings hold, such as "latched" or "36V"), the
 // settings given are written first; then the tray window opens the system settings directly (inner
@@ -38,6 +40,8 @@
 #include "GU_CommDlg.h"
 #include "GU_CommSmsWaitWnd.h"
 #include "GU_CommWwanDlg.h"
+#include "GU_LocSensorDlg.h"
+#include "GU_LocSensorGpsSetting.h"
 #include "GU_MyMessageboxDlg.h"
 #include "GU_VehicleDlg.h"
 #include "HardType.h"
@@ -47,6 +51,7 @@
 #include "ProcessLauncher.h"
 #include "SectionTable.h"
 #include "Kestrom.h"
+#include "Miravel.h"
 #include "Sleeper.h"
 #include "Telnira.h"
 #include "TemplateCopy.h"
@@ -165,6 +170,9 @@ public:
                 return;
             watcher.stop();
             m_visited.insert(top);
+            // A window object that goes may come back at the same address (the message box is
+            // made anew for each message): only windows alive are visited ones.
+            QObject::connect(top, &QObject::destroyed, [this, top] { m_visited.remove(top); });
             visit(top, path.isEmpty() ? top->windowTitle() : path + "-" + top->windowTitle(), depth + 1);
         });
         watcher.start();
@@ -364,6 +372,55 @@ public:
         boxes.stop();
     }
 
+    // The location page with live values (a fix, once the first sensor tick is in), the GPS settings
+    // page in both radio states, and the location page while the receiver has no fix.
+    void locationStates(CGX58_UtilityDlg* home)
+    {
+        const QString base = "LocationStatus";
+        const auto waitFor = [](const std::function<bool()>& ready, int ms) {
+            QElapsedTimer clock;
+            clock.start();
+            while (!ready() && clock.elapsed() < ms)
+                wait(50);
+        };
+        std::unique_ptr<tarvik::board::Board> board;
+        if (const char* dir = std::getenv("TARVIK_BOARD"))
+            if (auto opened = tarvik::board::Board::open(dir))
+                board = std::move(*opened);
+        CMiravel().vSR_GPSModuleSwitch(1);
+        openAndDo(home->Button(CGX58_UtilityDlg::kLocationId), [&](QWidget* window) {
+            auto* page = qobject_cast<GU_LocSensorDlg*>(window);
+            if (!page)
+                return;
+            // The timer's first tick comes after 3 s; the receiver sends once a second.
+            waitFor([&] {
+                return page->ItemText(GU_LocSensorDlg::kTemperatureValueId) != "-" &&
+                       page->ItemText(GU_LocSensorDlg::kLocationValueId) != "-";
+            }, 8000);
+            save(page, base + "-fix");
+            for (const char* state : {"RF on", "RF off"}) {
+                openAndDo(page->Button(GU_LocSensorDlg::kGpsSettingId), [&](QWidget* settings) {
+                    auto* dialog = qobject_cast<GU_LocSensorGpsSetting*>(settings);
+                    if (!dialog)
+                        return;
+                    save(dialog, base + "-LocationSetting-" + state);
+                    if (CMyBitmapButton* rf = dialog->Button(GU_LocSensorGpsSetting::kRfSwitchId))
+                        rf->click();
+                    wait(kOpenWaitMs);
+                });
+            }
+            // The settings page left its radio on again; Home there restarts the worker (the
+            // tour's close did not).
+            PostMessage(page, WM_LOCATION_REFRESH);
+            if (board)
+                board->setFault("gps-no-fix", "");
+            waitFor([&] { return page->ItemText(GU_LocSensorDlg::kLocationValueId) == "-"; }, 8000);
+            save(page, base + "-no fix");
+            if (board)
+                board->clearFault("gps-no-fix");
+        });
+    }
+
     // The SIM of slot 1 present or not, on the board the tour runs on.
     static void setSim(bool present)
     {
@@ -396,6 +453,8 @@ public:
         }
         if (home)
             commStates(home);
+        if (home)
+            locationStates(home);
         PostMessage(&tray, WM_TRAY_KEY, kWakeUpKey, 0);
         wait(kOpenWaitMs);
     }
@@ -465,12 +524,9 @@ void prepareSettings(const QString& hardType)
     CIdovan idovan;
     CopyTemplates(paths, idovan.vDI_ModelType(), [](const std::wstring& line) { TraceDebug(L"%s", line.c_str()); });
     WritePrivateProfileStringW(L"PROJECT", L"HARD_TYPE", hardType.toStdWString().c_str(), paths.settingsFile.c_str());
-    // The serial ports still unknown, found by their devices' names as start-up finds them (the
-    // vehicle page's GPS worker would otherwise ask for COM0 and stop at its message box).
-    DiscoverPorts(
-        paths.settingsFile,
-        [&idovan](const std::wstring& descriptor) { return idovan.vDI_ModuleSerialPortNumber(descriptor.c_str()); },
-        [](const std::wstring& line) { TraceDebug(L"%s", line.c_str()); });
+    DiscoverPorts(paths.settingsFile,
+                  [&idovan](const std::wstring& descriptor) { return idovan.vDI_ModuleSerialPortNumber(descriptor.c_str()); },
+                  [](const std::wstring& line) { TraceDebug(L"%s", line.c_str()); });
     // The combined WLAN and Bluetooth switch waits this long after powering up; the tour need not.
     WritePrivateProfileStringW(L"COMMUNICATION", L"WLAN_POWER_DELAY", L"0", paths.settingsFile.c_str());
 }
