@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace tarvik::board {
@@ -26,8 +27,8 @@ struct VehicleValues {
     double fuelUsedLitres;
     double batteryVolts;
     double tripIdleHours;
-    int coolantCelsius;
-    int fuelCelsius;
+    std::optional<int> coolantCelsius; // none: the vehicle has no such sensor (sent as not available)
+    std::optional<int> fuelCelsius;
 };
 
 // The board's vehicle: speeds, voltage and temperatures as the profile's [vehicle] section sets

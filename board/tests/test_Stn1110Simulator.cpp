@@ -208,4 +208,18 @@ TEST(ParameterGroups, ValuesBeyondTheRangeSaturateBelowNotAvailable)
     EXPECT_EQ(findParameterGroup(0xFEEE)->encode(v)[0], 0x00);
 }
 
+TEST(ParameterGroups, ASensorTheVehicleLacksIsSentAsNotAvailable)
+{
+    VehicleValues v{};
+    v.coolantCelsius = 85;
+    v.fuelCelsius.reset();
+    auto et1 = findParameterGroup(0xFEEE)->encode(v);
+    EXPECT_EQ(et1[0], 125);
+    EXPECT_EQ(et1[1], 0xFF);
+    v.coolantCelsius.reset();
+    v.fuelCelsius = 45;
+    et1 = findParameterGroup(0xFEEE)->encode(v);
+    EXPECT_EQ(std::vector<std::uint8_t>(et1.begin(), et1.begin() + 4), (std::vector<std::uint8_t>{0xFF, 85, 0xFF, 0xFF}));
+}
+
 } // namespace

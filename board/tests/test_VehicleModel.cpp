@@ -134,6 +134,8 @@ TEST_F(Vehicle, SetValuesTakeEffectAndRestartTheirCounter)
     EXPECT_DOUBLE_EQ(v.tachographSpeedKmh, 12.5);
     EXPECT_EQ(v.coolantCelsius, -5);
     EXPECT_DOUBLE_EQ(at(1000 + 3 * kHour).odometerKm, 2000);
+    ASSERT_TRUE(board->setValue("FuelTemperature", "none"));
+    EXPECT_FALSE(at(1000 + 4 * kHour).fuelCelsius.has_value());
 }
 
 TEST_F(Vehicle, EveryProcessSeesOneVehicle)

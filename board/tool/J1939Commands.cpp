@@ -37,13 +37,15 @@ void showVehicle(Board& board, std::ostream& out)
         out << "  " << v.error() << "\n";
         return;
     }
+    auto celsius = [](const std::optional<int>& t) { return t ? std::to_string(*t) + " C" : std::string("none"); };
     char text[512];
     std::snprintf(text, sizeof text,
                   "  engine speed %.1f rpm, road speed %.2f km/h, tachograph speed %.2f km/h\n"
                   "  odometer %.3f km, trip %.3f km, fuel used %.2f l, trip idle time %.3f h\n"
-                  "  battery %.2f V, coolant %d C, fuel %d C\n",
+                  "  battery %.2f V, coolant %s, fuel %s\n",
                   v->engineSpeedRpm, v->roadSpeedKmh, v->tachographSpeedKmh, v->odometerKm, v->tripDistanceKm,
-                  v->fuelUsedLitres, v->tripIdleHours, v->batteryVolts, v->coolantCelsius, v->fuelCelsius);
+                  v->fuelUsedLitres, v->tripIdleHours, v->batteryVolts, celsius(v->coolantCelsius).c_str(),
+                  celsius(v->fuelCelsius).c_str());
     out << text;
 }
 

@@ -72,6 +72,14 @@ void checkExtraction(std::string_view line, int first, int last)
         std::abort();
     if (v.text.size() > line.size() || v.text.find_first_of(" \r\n") != std::string::npos)
         std::abort();
+    // A value is whole bytes of the wanted fields, below the error and not-available codes.
+    if (v.kind != FieldsKind::Missing &&
+        (first > last || v.text.size() != 2 * static_cast<std::size_t>(last - first + 1) ||
+         v.text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos))
+        std::abort();
+    if (v.kind == FieldsKind::Value && (v.text[0] == 'F' || v.text[0] == 'f') &&
+        std::string_view("EeFf").find(v.text[1]) != std::string_view::npos)
+        std::abort();
 }
 
 } // namespace

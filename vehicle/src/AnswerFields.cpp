@@ -57,6 +57,8 @@ ExtractedValue extractFields(std::string_view line, int first, int last)
 
     std::string text;
     int number = 0;
+    int taken = 0;
+    bool allBytes = true;
     std::size_t pos = 0;
     while (pos < line.size()) {
         while (pos < line.size() && line[pos] == ' ')
@@ -65,12 +67,20 @@ ExtractedValue extractFields(std::string_view line, int first, int last)
             break;
         const std::size_t stop = line.find(' ', pos);
         const std::string_view field = line.substr(pos, stop == std::string_view::npos ? line.size() - pos : stop - pos);
-        if (number >= first && number <= last)
+        if (number >= first && number <= last) {
             text.insert(0, field);
+            ++taken;
+            allBytes = allBytes && field.size() == 2 && hexDigit(field[0]) >= 0 && hexDigit(field[1]) >= 0;
+        }
         ++number;
         pos += field.size();
     }
-    return {text.empty() ? -1L : parseHexSaturated(text), text};
+    FieldsKind kind = FieldsKind::Value;
+    if (first > last || taken != last - first + 1 || !allBytes)
+        kind = FieldsKind::Missing;
+    else if (hexDigit(text[0]) == 0xF && hexDigit(text[1]) >= 0xE)
+        kind = FieldsKind::NotAvailable;
+    return {text.empty() ? -1L : parseHexSaturated(text), text, kind};
 }
 
 } // namespace tarvik::vehicle

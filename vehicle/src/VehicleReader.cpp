@@ -26,23 +26,30 @@ void VehicleReader::stopMonitoring()
     exchange_.promptExchange(kStopCommand);
 }
 
+void VehicleReader::fail(const ValueRequest& request)
+{
+    stopMonitoring();
+    const std::string_view name = request.command.substr(0, request.command.size() - 1);
+    trace_.write("Cmd " + std::string(name) + " failed!\n");
+}
+
 std::optional<std::string> VehicleReader::fetchLine(const ValueRequest& request)
 {
     std::optional<std::string> line = exchange_.answerExchange(request.command);
     if (!line) {
-        stopMonitoring();
-        const std::string_view name = request.command.substr(0, request.command.size() - 1);
-        trace_.write("Cmd " + std::string(name) + " failed!\n");
+        fail(request);
         return std::nullopt;
     }
     trace_.write(*line);
     return line;
 }
 
-long VehicleReader::extract(const std::string& line, int first, int last)
+std::optional<long> VehicleReader::extract(const std::string& line, int first, int last)
 {
     const ExtractedValue value = extractFields(line, first, last);
     trace_.write("value: " + value.text + "\n");
+    if (value.kind != FieldsKind::Value)
+        return std::nullopt;
     return value.raw;
 }
 
@@ -51,7 +58,13 @@ std::optional<long> VehicleReader::readField(const ValueRequest& request)
     const auto line = fetchLine(request);
     if (!line)
         return std::nullopt;
-    const long raw = extract(*line, request.first, request.last);
+    // A status line ("NO DATA") or the sender's not-available code is no value: the caller sees
+    // the same failure as for a group that never came, not 0 km/h or -41 degrees.
+    const auto raw = extract(*line, request.first, request.last);
+    if (!raw) {
+        fail(request);
+        return std::nullopt;
+    }
     stopMonitoring();
     return raw;
 }
@@ -100,10 +113,14 @@ std::optional<Temperatures> VehicleReader::readTemperatures()
     const auto line = fetchLine(request);
     if (!line)
         return std::nullopt;
-    const long coolant = extract(*line, request.first, request.last);
-    const long fuel = extract(*line, kFuelTemperatureField, kFuelTemperatureField);
+    const auto coolant = extract(*line, request.first, request.last);
+    const auto fuel = extract(*line, kFuelTemperatureField, kFuelTemperatureField);
+    if (!coolant || !fuel) {
+        fail(request);
+        return std::nullopt;
+    }
     stopMonitoring();
-    return Temperatures{coolant - kTemperatureOffset, fuel - kTemperatureOffset};
+    return Temperatures{*coolant - kTemperatureOffset, *fuel - kTemperatureOffset};
 }
 
 } // namespace tarvik::vehicle

@@ -35,8 +35,11 @@ private:
     std::optional<std::string> fetchLine(const ValueRequest& request);
     // One value's line, its fields as one number, and the monitoring stopped.
     std::optional<long> readField(const ValueRequest& request);
-    long extract(const std::string& line, int first, int last);
+    // The fields' raw value; none for a line without them or with the not-available code.
+    std::optional<long> extract(const std::string& line, int first, int last);
     void stopMonitoring();
+    // Ends the monitoring and names the command that gave no value.
+    void fail(const ValueRequest& request);
 
     Stn1110Exchange& exchange_;
     TraceSink& trace_;

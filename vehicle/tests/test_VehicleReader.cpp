@@ -57,11 +57,10 @@ TEST_F(Reader, TextValuesDecodeTheirFields)
 {
     const TextCase cases[] = {
         {VehicleValue::EngineSpeed, "ATMP00F004\r", "3 0F004 00 F0 7D 7D 68 13 00 F0 7D\r\n", 621},
-        {VehicleValue::EngineSpeed, "ATMP00F004\r", "3 0F004 00 F0 7D 7D FF FF 00 F0 7D\r\n", 8191},
+        {VehicleValue::EngineSpeed, "ATMP00F004\r", "3 0F004 00 F0 7D 7D FF FD 00 F0 7D\r\n", 8127}, // below the codes
         {VehicleValue::EngineSpeed, "ATMP00F004\r", "3 0F004 00 F0 7D 7D 07 00 00 F0 7D\r\n", 0}, // 7 x 0.125
         {VehicleValue::VehicleSpeed, "ATMP00FEF1\r", "6 0FEF1 00 FF 80 50 1F 00 00 00 C0\r\n", 80},
         {VehicleValue::TachographSpeed, "ATMP00FE6C\r", "6 0FE6C EE 00 00 00 00 00 00 FF 55\r\n", 85},
-        {VehicleValue::TachographSpeed, "ATMP00FE6C\r", "CAN ERROR\r\n", 0},
     };
     for (const TextCase& c : cases) {
         SCOPED_TRACE(c.line);
@@ -86,10 +85,9 @@ TEST_F(Reader, LongValuesDecodeTheirFields)
     const LongCase cases[] = {
         {VehicleValue::Odometer, "ATMP00FEE0\r", "6 0FEE0 17 A0 0F 00 00 10 27 00 00\r\n", 1250},
         {VehicleValue::TripDistance, "ATMP00FEE0\r", "6 0FEE0 17 A0 0F 00 00 10 27 00 00\r\n", 500},
-        {VehicleValue::Odometer, "ATMP00FEE0\r", "6 0FEE0 17 FF FF FF FF FF FF FF FF\r\n", 268435455},
+        {VehicleValue::Odometer, "ATMP00FEE0\r", "6 0FEE0 17 FF FF FF FF FF FF FF FA\r\n", 268435455}, // the largest value saturates
         {VehicleValue::FuelUsed, "ATMP00FEE9\r", "6 0FEE9 00 FF FF FF FF 5B 64 01 00\r\n", 45613},
         {VehicleValue::BatteryVoltage, "ATMP00FEF7\r", "6 0FEF7 00 7D 7D 30 02 28 02 28 02\r\n", 27},
-        {VehicleValue::BatteryVoltage, "ATMP00FEF7\r", "NO DATA\r\n", 0},
     };
     for (const LongCase& c : cases) {
         SCOPED_TRACE(c.line);
@@ -126,17 +124,50 @@ TEST_F(Reader, IdleTimeAndTemperatures)
     EXPECT_TRUE(trace.contains("value: 55\n"));
 }
 
-TEST_F(Reader, AStatusLineDecodesAsNoFields)
+// Reads one value through the reader's function for it; true when it gave one.
+bool readAny(VehicleReader& reader, VehicleValue value)
 {
-    answer("ATMP00FEB0\r", "NO DATA\r\n");
-    const auto idle = reader.readTripIdleHours();
-    ASSERT_TRUE(idle);
-    EXPECT_FLOAT_EQ(*idle, -0.05f);
-    answer("ATMP00FEEE\r", "CAN ERROR\r\n");
-    const auto t = reader.readTemperatures();
-    ASSERT_TRUE(t);
-    EXPECT_EQ(t->coolant, -41);
-    EXPECT_EQ(t->fuel, -41);
+    if (value == VehicleValue::TripIdleTime)
+        return reader.readTripIdleHours().has_value();
+    if (value == VehicleValue::CoolantAndFuelTemperature)
+        return reader.readTemperatures().has_value();
+    if (valueRequest(value).conversion == Conversion::TruncatedText)
+        return reader.readText(value).has_value();
+    return reader.readLong(value).has_value();
+}
+
+// A status line of the interpreter or the sender's error / not-available code is no value: the
+// monitoring is ended and the command named, as when no line comes.
+TEST_F(Reader, LinesWithoutAValueFail)
+{
+    const struct {
+        VehicleValue value;
+        const char* command;
+        const char* line;
+    } cases[] = {
+        {VehicleValue::TachographSpeed, "ATMP00FE6C\r", "CAN ERROR\r\n"},
+        {VehicleValue::BatteryVoltage, "ATMP00FEF7\r", "NO DATA\r\n"},
+        {VehicleValue::TripIdleTime, "ATMP00FEB0\r", "BUS BUSY\r\n"},
+        {VehicleValue::CoolantAndFuelTemperature, "ATMP00FEEE\r", "BUFFER FULL\r\n"},
+        {VehicleValue::EngineSpeed, "ATMP00F004\r", "3 0F004 00 F0 7D 7D FF FF 00 F0 7D\r\n"},
+        {VehicleValue::EngineSpeed, "ATMP00F004\r", "3 0F004 00 F0 7D 7D 10 FE 00 F0 7D\r\n"},
+        {VehicleValue::Odometer, "ATMP00FEE0\r", "6 0FEE0 17 00 00 00 00 FF FF FF FF\r\n"},
+        {VehicleValue::FuelUsed, "ATMP00FEE9\r", "6 0FEE9 00 FF FF FF FF 5B 64 01 FE\r\n"},
+        {VehicleValue::CoolantAndFuelTemperature, "ATMP00FEEE\r", "6 0FEEE 00 7D FF 40 26 FF FF FF FF\r\n"},
+        {VehicleValue::CoolantAndFuelTemperature, "ATMP00FEEE\r", "6 0FEEE 00 FE 55 40 26 FF FF FF FF\r\n"},
+        {VehicleValue::VehicleSpeed, "ATMP00FEF1\r", "6 0FEF1 00 F3 5\r\n"},
+        {VehicleValue::VehicleSpeed, "ATMP00FEF1\r", "6 0FEF1 00 F3 ZZ 50\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        port.written.clear();
+        trace.lines.clear();
+        answer(c.command, c.line);
+        EXPECT_FALSE(readAny(reader, c.value));
+        EXPECT_EQ(port.written, (std::vector<std::string>{c.command, "\r"}));
+        const std::string command(c.command);
+        EXPECT_EQ(trace.lines.back(), "Cmd " + command.substr(0, command.size() - 1) + " failed!\n");
+    }
 }
 
 TEST_F(Reader, NoAnswerStopsMonitoringAndNamesTheCommand)
@@ -160,15 +191,7 @@ TEST_F(Reader, NoAnswerStopsMonitoringAndNamesTheCommand)
         trace.lines.clear();
         sleeper.clear();
         port.written.clear();
-        bool got = false;
-        if (c.value == VehicleValue::TripIdleTime)
-            got = reader.readTripIdleHours().has_value();
-        else if (c.value == VehicleValue::CoolantAndFuelTemperature)
-            got = reader.readTemperatures().has_value();
-        else if (valueRequest(c.value).conversion == Conversion::TruncatedText)
-            got = reader.readText(c.value).has_value();
-        else
-            got = reader.readLong(c.value).has_value();
+        const bool got = readAny(reader, c.value);
         EXPECT_FALSE(got);
         EXPECT_EQ(port.written.back(), "\r");
         EXPECT_EQ(trace.lines.back(), c.trace);

@@ -84,7 +84,8 @@ public:
     // The system settings and vehicle pages set themselves here while they exist (and clear it).
     void SetSystemSettingPage(QWidget* page) override { m_pSystemSettingDlg = page; }
     QWidget* SystemSettingPage() const override { return m_pSystemSettingDlg; }
-    void SetVehiclePage(QWidget* page) { m_pVehicleDlg = page; }
+    void SetVehiclePage(QWidget* page) override { m_pVehicleDlg = page; }
+    QWidget* VehiclePage() const override { return m_pVehicleDlg; }
 
     // A close request: the watchdog off, LOG/CONTENT "APP Close! OnClose！", the window destroyed.
     void OnClose();

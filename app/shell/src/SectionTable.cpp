@@ -5,6 +5,7 @@
 #include "GU_DevInfoDlg.h"
 #include "GU_LocSensorDlg.h"
 #include "GU_SystemSettingDlg.h"
+#include "GU_VehicleDlg.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ const std::array<SectionEntry, kSectionCount>& SectionTable()
 {
     static const std::array<SectionEntry, kSectionCount> table = {{
         {CGX58_UtilityDlg::kDevInfoId, L"device information", L"DeviceInfomation", &make<GU_DevInfoDlg>},
-        {CGX58_UtilityDlg::kVehicleId, L"vehicle status", L"VehicleStatus", nullptr},
+        {CGX58_UtilityDlg::kVehicleId, L"vehicle status", L"VehicleStatus", &make<GU_VehicleDlg>},
         {CGX58_UtilityDlg::kCommId, L"communication", L"CommunicationStatus", &make<GU_CommDlg>},
         {CGX58_UtilityDlg::kSettingsId, L"system settings", L"SystemSetting", &make<GU_SystemSettingDlg>},
         {CGX58_UtilityDlg::kLocationId, L"location and sensor", L"LocationStatus", &make<GU_LocSensorDlg>},

@@ -15,6 +15,9 @@ public:
     // The system settings page registers itself here while its object exists, and clears it.
     virtual void SetSystemSettingPage(QWidget* page) = 0;
     virtual QWidget* SystemSettingPage() const = 0;
+    // The vehicle status page likewise: the tray window's vehicle function closes it when it is open.
+    virtual void SetVehiclePage(QWidget* page) = 0;
+    virtual QWidget* VehiclePage() const = 0;
 
     // The hardware type the tray window runs with (the program-button pages take their layout from it).
     virtual HardType GetHardType() const = 0;

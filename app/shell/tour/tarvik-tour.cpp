@@ -22,7 +22,7 @@
 //
 // With a STATE (a name for what the board and settings hold, such as "latched" or "36V"), the
 // settings given are written first; then the tray window opens the system settings directly (inner
-// command 2), and only the buttons given by control id are pressed, one on each page in turn (the
+// command 2; the vehicle page with inner command 3 for a state named vehicle-...), and only the buttons given by control id are pressed, one on each page in turn (the
 // hub, then the page it opened, ...; a button that opens nothing saves its page again and the next
 // one is pressed there), each page that opens saved on the way:
 // <HARDTYPE>-<STATE>-<nn>-<title>[-<title>...].png. A setting "km:SECTION/KEY=VALUE" goes into the
@@ -43,6 +43,7 @@
 #include "GU_LocSensorDlg.h"
 #include "GU_LocSensorGpsSetting.h"
 #include "GU_MyMessageboxDlg.h"
+#include "GU_VehicleDlg.h"
 #include "HardType.h"
 #include "Idovan.h"
 #include "PortDiscovery.h"
@@ -82,6 +83,9 @@ namespace {
 constexpr WPARAM kWakeUpKey = 0xA1;
 // Time a page gets to fill in its values (timers, worker threads) before its picture is taken.
 constexpr int kSettleMs = 600;
+// The vehicle page's values come with the interpreter's broadcasts (the slowest once a second) and
+// its voltage with its 3-second timer: the longest the tour waits for them.
+constexpr int kVehicleValuesMs = 4500;
 // Time after a press in which a page it opens counts as opened by it.
 constexpr int kOpenWaitMs = 200;
 constexpr int kMaxDepth = 4;
@@ -181,6 +185,9 @@ public:
     {
         QPointer<QWidget> page(window);
         wait(kSettleMs);
+        if (m_waitForVehicleValues)
+            if (auto* vehicle = qobject_cast<GU_VehicleDlg*>(window))
+                waitForVehicleValues(vehicle);
         if (!page)
             return;
         save(page, path);
@@ -201,6 +208,21 @@ public:
             }
         }
         close(page);
+    }
+
+    // Until the vehicle page shows every value (no template text left), or for kVehicleValuesMs.
+    static void waitForVehicleValues(QPointer<GU_VehicleDlg> page)
+    {
+        const int ids[] = {GU_VehicleDlg::kVoltageId, GU_VehicleDlg::kTachographId, GU_VehicleDlg::kEngineSpeedId,
+                           GU_VehicleDlg::kFuelUsedId, GU_VehicleDlg::kFuelTemperatureId,
+                           GU_VehicleDlg::kCoolantTemperatureId};
+        QElapsedTimer clock;
+        clock.start();
+        while (page && clock.elapsed() < kVehicleValuesMs) {
+            if (std::none_of(std::begin(ids), std::end(ids), [&](int id) { return page->ItemText(id).startsWith('-'); }))
+                return;
+            wait(50);
+        }
     }
 
     static void close(QWidget* window)
@@ -443,7 +465,7 @@ public:
     {
         m_walking = true;
         m_walk = ids;
-        act([&tray] { tray.ProcessInnerCmdEvent(2); }, "", 0);
+        act([&tray, this] { tray.ProcessInnerCmdEvent(m_innerCommand); }, "", 0);
         if (!m_walk.isEmpty()) {
             std::fprintf(stderr, "tarvik-tour: the walk ended before button %d\n", m_walk.first());
             ++m_failures;
@@ -487,6 +509,10 @@ private:
     QList<int> m_walk;
 
 public:
+    // What a state's walk opens (2 the system settings, 3 the vehicle page), and whether the
+    // vehicle page is given time to fill in its values (not when its template texts are the point).
+    int m_innerCommand = 2;
+    bool m_waitForVehicleValues = true;
     WatchingSleeper m_sleeper;
 };
 
@@ -545,6 +571,9 @@ int main(int argc, char** argv)
     }
     const bool state = args.size() > 3;
     Tour tour(args[1], state ? args[2] + "-" + args[3] : args[2]);
+    if (state && args[3].startsWith("vehicle-"))
+        tour.m_innerCommand = 3;
+    tour.m_waitForVehicleValues = !(state && args[3].contains("template"));
     tarvik::overrideProcessSleeper(&tour.m_sleeper);
     {
         CTrayWnd tray;

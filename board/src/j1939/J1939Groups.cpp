@@ -103,14 +103,18 @@ std::vector<std::uint8_t> lfc(const VehicleValues& v)
 }
 
 // ET1 (65262): 1 coolant, 2 fuel temperature, 1 degree C/bit offset -40; 3-4 oil temperature
-// 0.03125 degree C/bit offset -273; 5-8 turbo oil and intercooler (not kept).
+// 0.03125 degree C/bit offset -273; 5-8 turbo oil and intercooler (not kept). A sensor the vehicle
+// lacks stays not available; the oil value follows the coolant.
 std::vector<std::uint8_t> et1(const VehicleValues& v)
 {
     std::vector<std::uint8_t> d(8, kNotAvailable);
-    d[0] = static_cast<std::uint8_t>(raw(v.coolantCelsius, 1, kMax8, kTemperatureOffset));
-    d[1] = static_cast<std::uint8_t>(raw(v.fuelCelsius, 1, kMax8, kTemperatureOffset));
-    constexpr double kOilAboveCoolant = 10;
-    put16(d, 3, raw(v.coolantCelsius + kOilAboveCoolant, 0.03125, kMax16, kOilTemperatureOffset));
+    if (v.coolantCelsius) {
+        d[0] = static_cast<std::uint8_t>(raw(*v.coolantCelsius, 1, kMax8, kTemperatureOffset));
+        constexpr double kOilAboveCoolant = 10;
+        put16(d, 3, raw(*v.coolantCelsius + kOilAboveCoolant, 0.03125, kMax16, kOilTemperatureOffset));
+    }
+    if (v.fuelCelsius)
+        d[1] = static_cast<std::uint8_t>(raw(*v.fuelCelsius, 1, kMax8, kTemperatureOffset));
     return d;
 }
 

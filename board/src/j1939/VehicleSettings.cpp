@@ -23,6 +23,7 @@ constexpr int kMinCelsius = -40;
 constexpr int kMaxCelsius = 210;
 constexpr int kMaxDivisor = 1000;
 constexpr const char* kRoad = "road";
+constexpr const char* kNone = "none";
 
 std::optional<double> parseDecimal(const std::string& text)
 {
@@ -62,6 +63,16 @@ void read(const BoardProfile& p, const char* name, int& into)
     }
 }
 
+void readTemperature(const BoardProfile& p, const char* name, std::optional<int>& into)
+{
+    if (const auto text = p.get(kVehicleSection, name)) {
+        if (*text == kNone)
+            into.reset();
+        else if (const auto v = parseDecimal(*text))
+            into = static_cast<int>(*v);
+    }
+}
+
 } // namespace
 
 VehicleSettings VehicleSettings::fromProfile(const BoardProfile& p)
@@ -76,8 +87,8 @@ VehicleSettings VehicleSettings::fromProfile(const BoardProfile& p)
     read(p, "FuelUsed", s.fuelUsedLitres);
     read(p, "BatteryVoltage", s.batteryVolts);
     read(p, "TripIdleTime", s.tripIdleHours);
-    read(p, "CoolantTemperature", s.coolantCelsius);
-    read(p, "FuelTemperature", s.fuelCelsius);
+    readTemperature(p, "CoolantTemperature", s.coolantCelsius);
+    readTemperature(p, "FuelTemperature", s.fuelCelsius);
     int cycle = s.driveCycle ? 1 : 0;
     read(p, "DriveCycle", cycle);
     s.driveCycle = cycle != 0;
@@ -104,8 +115,8 @@ std::string vehicleProfileText()
     line("FuelUsed", d.fuelUsedLitres);
     line("BatteryVoltage", d.batteryVolts);
     line("TripIdleTime", d.tripIdleHours);
-    line("CoolantTemperature", d.coolantCelsius);
-    line("FuelTemperature", d.fuelCelsius);
+    line("CoolantTemperature", *d.coolantCelsius);
+    line("FuelTemperature", *d.fuelCelsius);
     line("DriveCycle", d.driveCycle ? 1 : 0);
     line("J1939BroadcastDivisor", d.broadcastDivisor);
     return t;
@@ -123,10 +134,12 @@ std::string checkBatteryVoltage(const std::string& v) { return inRange(v, 0, kMa
 std::string checkHours(const std::string& v) { return inRange(v, 0, kMaxHours, "hours"); }
 std::string checkVehicleTemperature(const std::string& v)
 {
+    if (v == kNone)
+        return {};
     const auto d = parseDecimal(v);
     return d && *d == std::floor(*d) && *d >= kMinCelsius && *d <= kMaxCelsius
                ? ""
-               : "expected whole degrees Celsius from -40 to 210";
+               : "expected whole degrees Celsius from -40 to 210, or 'none'";
 }
 std::string checkDriveCycle(const std::string& v) { return v == "0" || v == "1" ? "" : "expected 0 or 1"; }
 std::string checkBroadcastDivisor(const std::string& v)

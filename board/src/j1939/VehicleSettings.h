@@ -21,8 +21,8 @@ struct VehicleSettings {
     double fuelUsedLitres = 45678.5;
     double batteryVolts = 27.6;
     double tripIdleHours = 512.35;
-    int coolantCelsius = 85;
-    int fuelCelsius = 45;
+    std::optional<int> coolantCelsius = 85; // none ("none" in the profile): no such sensor
+    std::optional<int> fuelCelsius = 45;
     bool driveCycle = false;    // speeds follow a repeating two-minute town-and-road cycle
     int broadcastDivisor = 1;   // every broadcast period is divided by this (fast tests)
 
