@@ -103,6 +103,16 @@ CPageWorker::CPageWorker(QObject* page) : m_page(page) { WorkerMailbox::Ensure()
 
 CPageWorker::~CPageWorker() { Stop(kStopBound); }
 
+namespace {
+// Worker threads not yet at their end, let-go ones included.
+std::atomic<int> g_liveThreads{0};
+} // namespace
+
+int CPageWorker::LiveThreads()
+{
+    return g_liveThreads.load();
+}
+
 bool CPageWorker::Start(Body body)
 {
     if (IsRunning())
@@ -112,14 +122,19 @@ bool CPageWorker::Start(Body body)
     auto state = std::make_shared<State>();
     state->page = m_page;
     try {
+        g_liveThreads.fetch_add(1);
         m_thread = std::thread([state, body = std::move(body)] {
-            Context context(state);
-            body(context);
-            std::lock_guard lock(state->mutex);
-            state->finished = true;
-            state->changed.notify_all();
+            {
+                Context context(state);
+                body(context);
+                std::lock_guard lock(state->mutex);
+                state->finished = true;
+                state->changed.notify_all();
+            }
+            g_liveThreads.fetch_sub(1);
         });
     } catch (const std::system_error&) {
+        g_liveThreads.fetch_sub(1);
         return false;
     }
     m_state = std::move(state);

@@ -64,6 +64,8 @@ public:
 
     // How long a page waits for its worker when it closes or restarts it.
     static constexpr std::chrono::milliseconds kStopBound{100};
+    // Worker threads of the program that have not yet ended, let-go ones included.
+    static int LiveThreads();
 
     // The pauses of every worker go through a pacer, which is told each pause asked for and says how
     // long to wait for it. Tests install one that records the pauses and waits only milliseconds;
