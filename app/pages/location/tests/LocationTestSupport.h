@@ -13,6 +13,7 @@
 #include "CPageDlg.h"
 #include "GU_MyMessageboxDlg.h"
 #include "PageWorker.h"
+#include "RecordingPacer.h"
 #include "PrivateProfile.h"
 #include "ProcessLauncher.h"
 
@@ -87,39 +88,6 @@ inline void setSetting(const wchar_t* key, const wchar_t* value, const wchar_t* 
 {
     WritePrivateProfileStringW(section, key, value, SettingsFile());
 }
-
-// Records every pause of the page workers and waits `wait` milliseconds for each.
-class RecordingPacer final : public CPageWorker::Pacer {
-public:
-    explicit RecordingPacer(unsigned wait) : m_wait(wait) { CPageWorker::OverridePacer(this); }
-    ~RecordingPacer() override { CPageWorker::OverridePacer(nullptr); }
-    unsigned PauseMs(unsigned requestedMs) override
-    {
-        std::lock_guard lock(m_mutex);
-        m_pauses.push_back(requestedMs);
-        return m_wait;
-    }
-    std::vector<unsigned> pauses()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_pauses;
-    }
-    int count(unsigned requestedMs)
-    {
-        std::lock_guard lock(m_mutex);
-        return static_cast<int>(std::count(m_pauses.begin(), m_pauses.end(), requestedMs));
-    }
-    void clear()
-    {
-        std::lock_guard lock(m_mutex);
-        m_pauses.clear();
-    }
-
-private:
-    const unsigned m_wait;
-    std::mutex m_mutex;
-    std::vector<unsigned> m_pauses;
-};
 
 // The browser: records the addresses it is asked to open.
 class RecordingBrowser final : public ProcessLauncher {

@@ -7,6 +7,7 @@
 #include "CMyBitmapButton.h"
 #include "GU_MyMessageboxDlg.h"
 #include "PageWorker.h"
+#include "RecordingPacer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -22,28 +23,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Records every pause asked for and waits `wait` milliseconds for each.
-class RecordingPacer final : public CPageWorker::Pacer {
-public:
-    explicit RecordingPacer(unsigned wait) : m_wait(wait) { CPageWorker::OverridePacer(this); }
-    ~RecordingPacer() override { CPageWorker::OverridePacer(nullptr); }
-    unsigned PauseMs(unsigned requestedMs) override
-    {
-        std::lock_guard lock(m_mutex);
-        m_pauses.push_back(requestedMs);
-        return m_wait;
-    }
-    std::vector<unsigned> pauses()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_pauses;
-    }
-
-private:
-    const unsigned m_wait;
-    std::mutex m_mutex;
-    std::vector<unsigned> m_pauses;
-};
+using loctest::RecordingPacer;
 
 // The box shown last, while it is open.
 GU_MyMessageboxDlg* openBox()
