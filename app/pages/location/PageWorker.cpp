@@ -3,6 +3,7 @@
 #include "GU_MyMessageboxDlg.h"
 
 #include <QCoreApplication>
+#include <QDialog>
 #include <QEvent>
 
 #include <atomic>
@@ -217,6 +218,15 @@ bool CPageWorker::Context::CallAndWait(std::function<void()> fn)
 
 bool CPageWorker::Context::ShowMessageAndWait(const std::wstring& text)
 {
-    // Modal on the interface thread: its timers keep running while the user reads.
-    return CallAndWait([text] { ShowMessageBox(text.c_str()); });
+    // Modal on the interface thread: its timers keep running while the user reads. The box belongs
+    // to the page: it runs inside the page's own modal run, so a page that closes takes it along
+    // instead of waiting for an OK that nobody needs any more.
+    auto closedWithPage = std::make_shared<bool>(false); // written before the answer, read after it
+    const bool answered = CallAndWait([state = m_state, text, closedWithPage] {
+        if (auto* page = qobject_cast<QDialog*>(state->page.data()))
+            *closedWithPage = ShowMessageBoxFor(page, text.c_str()) == kMessageBoxOwnerGone;
+        else
+            ShowMessageBox(text.c_str());
+    });
+    return answered && !*closedWithPage;
 }

@@ -50,8 +50,9 @@ public:
         // through what it holds (a shared_ptr), never through the worker's stack.
         bool CallAndWait(std::function<void()> fn);
         // Shows the program's message box on the interface thread (whose timers keep running) and
-        // waits until the user pressed OK (true) or a stop was requested (false; the box then stays
-        // for the user to close). Nothing is shown when the page is gone or the worker stopped.
+        // waits until the user pressed OK (true), the page closed (false; a page that is a dialog
+        // takes its box along) or a stop was requested (false; the box then stays for the user to
+        // close). Nothing is shown when the page is gone or closed, or the worker stopped.
         bool ShowMessageAndWait(const std::wstring& text);
 
     private:

@@ -55,16 +55,27 @@ void releasePreviousBox()
         delete previous;
 }
 
-int showOnInterfaceThread(const std::wstring& text, bool isNull)
+bool ownerGone(const QPointer<QDialog>& owner, bool owned) { return owned && (!owner || !owner->isVisible()); }
+
+// owned: the box belongs to owner's page and must not outlive it. The box runs nested inside that
+// page's own modal run, so the page could not return to its caller until someone pressed OK.
+int showOnInterfaceThread(const std::wstring& text, bool isNull, QPointer<QDialog> owner = {}, bool owned = false)
 {
     // A box is open further down this thread's stack: wait for the user to close it first.
-    while (g_boxOpen && g_messageBox) {
+    while (g_boxOpen && g_messageBox && !ownerGone(owner, owned)) {
         QEventLoop wait;
         QObject::connect(g_messageBox.data(), &QDialog::finished, &wait, &QEventLoop::quit);
         QObject::connect(g_messageBox.data(), &QObject::destroyed, &wait, &QEventLoop::quit);
+        if (owner) {
+            QObject::connect(owner.data(), &QDialog::finished, &wait, &QEventLoop::quit);
+            QObject::connect(owner.data(), &QObject::destroyed, &wait, &QEventLoop::quit);
+        }
         wait.exec();
-        g_boxOpen = false;
+        if (!g_messageBox || !g_messageBox->isVisible())
+            g_boxOpen = false;
     }
+    if (ownerGone(owner, owned))
+        return kMessageBoxOwnerGone;
     releasePreviousBox();
     auto* box = new GU_MyMessageboxDlg();
     g_messageBox = box;
@@ -75,6 +86,14 @@ int showOnInterfaceThread(const std::wstring& text, bool isNull)
         // Queued: the next worker's box opens once this box's run has unwound.
         QMetaObject::invokeMethod(qApp, &serveWorkerCalls, Qt::QueuedConnection);
     });
+    if (owner) {
+        const auto closeWithOwner = [box] {
+            if (box->isVisible())
+                box->EndDialog(kMessageBoxOwnerGone);
+        };
+        QObject::connect(owner.data(), &QDialog::finished, box, closeWithOwner);
+        QObject::connect(owner.data(), &QObject::destroyed, box, closeWithOwner);
+    }
     return box->DoModal();
 }
 
@@ -132,6 +151,12 @@ int ShowMessageBox(const wchar_t* text)
         },
         Qt::QueuedConnection);
     return result.get();
+}
+
+int ShowMessageBoxFor(QDialog* owner, const wchar_t* text)
+{
+    const bool isNull = text == nullptr;
+    return showOnInterfaceThread(isNull ? std::wstring() : std::wstring(text), isNull, owner, true);
 }
 
 GU_MyMessageboxDlg* LastMessageBox() { return g_messageBox.data(); }

@@ -33,5 +33,11 @@ private:
 // that box has been closed, so two boxes never release each other's object. A worker that calls this
 // must not be joined by the interface thread without processing events, or both wait for ever.
 int ShowMessageBox(const wchar_t* text);
+// The result of ShowMessageBoxFor when the box closed (or never opened) because its page had gone.
+constexpr int kMessageBoxOwnerGone = -1;
+// ShowMessageBox on the interface thread for a box that belongs to the open page owner: it is not
+// shown when owner has already closed by its turn, and it closes by itself when owner closes or goes.
+// Returns kMessageBoxOwnerGone then, and the box's result when the user pressed OK.
+int ShowMessageBoxFor(QDialog* owner, const wchar_t* text);
 // The box object shown last (tests); it lives until the next call or the end of the program.
 GU_MyMessageboxDlg* LastMessageBox();

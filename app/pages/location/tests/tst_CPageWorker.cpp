@@ -10,6 +10,7 @@
 #include "RecordingPacer.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QThread>
 #include <QTimer>
@@ -287,6 +288,48 @@ private slots:
         QCOMPARE(answerAfterStop, 0);
         QVERIFY(boxAfterStop);
         QTRY_VERIFY(!openBox());
+    }
+
+    // A page that closes while its workers' boxes are up (the home screen's close-down, or a second
+    // box still waiting its turn) takes them along: its modal run returns without anyone pressing OK.
+    void aClosingPageTakesItsWorkersBoxesAlong()
+    {
+        QDialog page;
+        CPageWorker first(&page);
+        CPageWorker second(&page);
+        std::atomic<int> firstAnswer{-1};
+        std::atomic<int> secondAnswer{-1};
+        QStringList shown;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, [&] {
+            GU_MyMessageboxDlg* box = openBox();
+            if (!box || shown.contains(QString::fromStdWString(box->text())))
+                return;
+            shown << QString::fromStdWString(box->text());
+            // Close the page once the second box is queued behind the first.
+            QTimer::singleShot(50, &page, [&page] { page.done(IDCANCEL); });
+        });
+        watch.start(5);
+        QTimer::singleShot(0, &page, [&] {
+            QVERIFY(first.Start([&firstAnswer](CPageWorker::Context& context) {
+                firstAnswer = context.ShowMessageAndWait(L"first") ? 1 : 0;
+            }));
+            QVERIFY(second.Start([&secondAnswer](CPageWorker::Context& context) {
+                secondAnswer = context.ShowMessageAndWait(L"second") ? 1 : 0;
+            }));
+        });
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(page.exec(), int(IDCANCEL));
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(!openBox());
+        QTRY_COMPARE(firstAnswer.load(), 0);
+        QTRY_COMPARE(secondAnswer.load(), 0);
+        QTest::qWait(30);
+        QCOMPARE(shown.size(), 1); // the box still waiting never opens once its page has closed
+        QVERIFY(first.Stop());
+        QVERIFY(second.Stop());
     }
 
     void aStoppedWorkerShowsNoBox()
