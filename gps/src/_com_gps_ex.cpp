@@ -24,6 +24,12 @@ void _com_gps_ex::on_receive()
     m_decoder.receive(std::string_view(chunk, static_cast<std::size_t>(count)));
 }
 
+void _com_gps_ex::on_line_lost()
+{
+    std::lock_guard lock(m_positionLock);
+    m_position.fix = false;
+}
+
 GpsPositionRecord _com_gps_ex::position() const
 {
     std::lock_guard lock(m_positionLock);

@@ -20,6 +20,9 @@ public:
     ~_com_gps_ex() override;
 
     void on_receive() override;
+    // The receiver is gone (adapter pulled, peer closed): its last fix no longer says where the
+    // vehicle is, so the fix is dropped; the coordinates stay, as after a sentence without a fix.
+    void on_line_lost() override;
 
     // A copy of the last decoded sentence's record.
     GpsPositionRecord position() const;

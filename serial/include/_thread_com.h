@@ -46,6 +46,9 @@ public:
     // Called on the reader thread when more than threshold() bytes are queued. This one posts to
     // the notification window if set, else calls the callback if set, else does nothing.
     virtual void on_receive();
+    // Called on the reader thread at each wake-up that finds the device gone (before the pause),
+    // so that a subclass can drop what no longer holds; this one does nothing.
+    virtual void on_line_lost() {}
 
     // Either may be changed while the reader runs.
     void set_notification_window(NotificationWindow* window) { m_hNotifyWnd = window; }

@@ -149,7 +149,10 @@ void _thread_com::reader_loop()
                     break;
             }
         }
-        if ((vanished || !known) && cancelled_within(kVanishedPortPaceMs))
-            break;
+        if (vanished || !known) {
+            on_line_lost();
+            if (cancelled_within(kVanishedPortPaceMs))
+                break;
+        }
     }
 }

@@ -403,9 +403,9 @@ private slots:
         QVERIFY2(cpu < 500, qPrintable(QString("%1 ms of CPU in 1 s").arg(cpu)));
     }
 
-    // The receiver's port goes away while the page polls: the page keeps running (the library
-    // keeps reporting its last fix, which it holds across a lost port) and a later start on the
-    // port, once it is back, goes on with fresh fixes.
+    // The receiver's port goes away while the page polls: the page keeps running, shows "-" and no
+    // position for the map, and a later start on the port, once it is back, goes on with fresh
+    // fixes.
     void theReceiversPortVanishingWhileThePageRuns()
     {
         auto board = prepare(true);
@@ -423,6 +423,9 @@ private slots:
             const qint64 before = cpuMs();
             QTest::qWait(1000);
             cpu = cpuMs() - before;
+            QTRY_COMPARE(text(page, GU_LocSensorDlg::kSatellitesValueId), QString("-"));
+            QTRY_COMPARE(text(page, GU_LocSensorDlg::kLocationValueId), QString("-"));
+            QTRY_COMPARE(GU_LocSensorDlg::LastLatitude(), kNoPosition);
             QVERIFY(page.isVisible());
             QVERIFY(page.WorkerRunning());
 
