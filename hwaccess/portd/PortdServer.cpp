@@ -78,6 +78,25 @@ void closeClient(Client& c)
     c.fd = -1;
 }
 
+// A library asks for the driver once, when its use count goes from 0 to 1; a helper started again
+// by socket activation after an idle exit has not started it yet, so it does so itself before the
+// first transaction.
+Answer carryOutStarted(const Request& request, PortIo& ports, Sleeper& sleeper, bool& driverStarted)
+{
+    if (request.op != Op::Start && !driverStarted) {
+        Answer start = hwaccess::carryOut(Request{Op::Start}, ports, sleeper);
+        if (start.status != Status::Done) {
+            start.tag = request.tag;
+            return start;
+        }
+        driverStarted = true;
+    }
+    Answer answer = hwaccess::carryOut(request, ports, sleeper);
+    if (request.op == Op::Start && answer.status == Status::Done)
+        driverStarted = true;
+    return answer;
+}
+
 } // namespace
 
 bool peerAllowed(int fd, const ServerOptions& options)
@@ -99,6 +118,7 @@ bool peerAllowed(int fd, const ServerOptions& options)
 int serve(const ServerOptions& options, PortIo& ports, Sleeper& sleeper)
 {
     std::vector<Client> clients;
+    bool driverStarted = false;
     Clock::time_point lastRequest = Clock::now();
     for (;;) {
         std::vector<pollfd> fds;
@@ -169,7 +189,7 @@ int serve(const ServerOptions& options, PortIo& ports, Sleeper& sleeper)
                     closeClient(c); // no way to find the next message's start
                 continue;
             }
-            sendAnswer(c, hwaccess::carryOut(*parsed.request, ports, sleeper));
+            sendAnswer(c, carryOutStarted(*parsed.request, ports, sleeper, driverStarted));
             lastRequest = c.lastActivity = Clock::now();
         }
 
