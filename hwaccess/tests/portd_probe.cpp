@@ -66,8 +66,8 @@ int main()
         line("second CTelnira::Initialize", second.Initialize(), 0, second.getLastErrorNumber());
 
         std::uint8_t major = 0, minor = 0;
-        line("vDI_ECVersionNumber", idovan.vDI_ECVersionNumber(&major, &minor), major * 256 + minor,
-             idovan.getLastErrorNumber());
+        const int versionResult = idovan.vDI_ECVersionNumber(&major, &minor);
+        line("vDI_ECVersionNumber", versionResult, major * 256 + minor, idovan.getLastErrorNumber());
         get("vCM_WLANModuleHWStatus", telnira, &CTelnira::vCM_WLANModuleHWStatus);
         get("vCM_WLANPowerStatus", telnira, &CTelnira::vCM_WLANPowerStatus);
         set("vCM_WLANPowerOnOff", telnira, &CTelnira::vCM_WLANPowerOnOff, 0);

@@ -182,6 +182,12 @@ TEST_P(PortdLibraries, GiveTheSameResultsTracesWaitsAndDriverStartsAsDirectAcces
     EXPECT_EQ(throughHelper.out, withoutHelper.out);
     // The run covers what matters: EC commands traced, a switch without effect, no driver.
     EXPECT_NE(withoutHelper.out.find("CWinIOUtility::SendECCommand:0x"), std::string::npos);
+    auto board = Board::open(direct.path());
+    ASSERT_TRUE(board);
+    const auto& ec = (*board)->memory().state().ec;
+    const std::string version = "vDI_ECVersionNumber -> 1 value "
+        + std::to_string(ec[ecmap::EC_FW_VERSION_MAJOR] * 256 + ec[ecmap::EC_FW_VERSION_MINOR]) + " error 0x0";
+    EXPECT_NE(withoutHelper.out.find(version), std::string::npos) << "the EC's own version bytes";
     EXPECT_NE(withoutHelper.out.find("refused vCM_WWANPowerStatus -> 0 value 0 error 0x80000002"), std::string::npos);
     // Started once per library (Idovan after its two refusals, Telnira, Miravel); the refused
     // CTelnira and the CIdovan it asks for the model make their 11 attempts each.
@@ -466,12 +472,14 @@ TEST_F(Portd, ExitsWhenIdleAndTheLibrariesConnectionFindsTheNextOne)
         struct stat st{};
         EXPECT_NE(stat(socketPath().c_str(), &st), 0) << "its socket is gone";
     }
-    EXPECT_FALSE(connection.exchange({Op::ReadEc, 0x70})) << "no helper: no answer";
-    // Started again, as socket activation does: the same connection object reaches it.
+    tarvik::PortHelperConnection fresh(socketPath());
+    EXPECT_FALSE(fresh.exchange({Op::ReadEc, 0x70})) << "no helper: no answer";
+    // Started again, as socket activation does: the connection the first one closed finds it.
     Helper again(boardDir_.path(), socketPath());
     const auto answer = connection.exchange({Op::ReadCmos, ecmap::CMOS_ANTENNA_STATUS});
     ASSERT_TRUE(answer);
     EXPECT_EQ(answer->status, Status::Done);
+    EXPECT_EQ(answer->value, board_->memory().state().cmos[ecmap::CMOS_ANTENNA_STATUS]);
 }
 
 TEST_F(Portd, ServesTheSocketSystemdPasses)
