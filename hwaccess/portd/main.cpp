@@ -3,7 +3,7 @@
 // of the access layer's map and nothing else (wire format: platform/include/PortdWire.h).
 //
 //   tarvik-portd [--socket PATH] [--group NAME | --gid N] [--idle-exit MS] [--max-clients N]
-//                [--no-delays]
+//                [--request-deadline MS] [--no-delays]
 //
 // Without --socket it serves the sockets systemd passes (LISTEN_FDS). On the virtual board
 // (TARVIK_BOARD names a board folder) it serves that board's EC, so it needs no root there;
@@ -37,7 +37,7 @@ public:
 int usage()
 {
     std::fprintf(stderr, "usage: tarvik-portd [--socket PATH] [--group NAME | --gid N] [--idle-exit MS] "
-                         "[--max-clients N] [--no-delays]\n");
+                         "[--max-clients N] [--request-deadline MS] [--no-delays]\n");
     return 2;
 }
 
@@ -109,6 +109,8 @@ int main(int argc, char** argv)
             gid = std::strtol(argv[++i], nullptr, 10);
         else if (a == "--idle-exit" && hasValue)
             options.idleExitMs = std::atoi(argv[++i]);
+        else if (a == "--request-deadline" && hasValue)
+            options.partialRequestMs = std::max(1, std::atoi(argv[++i]));
         else if (a == "--max-clients" && hasValue)
             options.maxClients = static_cast<std::size_t>(std::max(1, std::atoi(argv[++i])));
         else if (a == "--no-delays")

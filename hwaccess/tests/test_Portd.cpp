@@ -378,6 +378,38 @@ TEST_F(Portd, GarbageFloodingAndSilentClientsDoNotHoldOthers)
     EXPECT_TRUE(helper.running());
 }
 
+TEST_F(Portd, HalfRequestsAreCutOffAndClientsBeyondTheBoundWaitForASlot)
+{
+    Helper helper(boardDir_.path(), socketPath(), {"--max-clients", "2", "--request-deadline", "100"});
+    const int first = connectTo(socketPath());
+    const int second = connectTo(socketPath());
+    ASSERT_GE(first, 0);
+    ASSERT_GE(second, 0);
+    ASSERT_TRUE(ask(first, Request{Op::ReadEc, 0x70})); // both taken in: the bound is reached
+    ASSERT_TRUE(ask(second, Request{Op::ReadEc, 0x70}));
+
+    // A third is held in the listen queue, unserved, while both slots are taken...
+    const int third = connectTo(socketPath());
+    ASSERT_GE(third, 0);
+    const auto request = tarvik::portd::encodeRequest({Op::ReadCmos, ecmap::CMOS_ANTENNA_STATUS, 0, 9});
+    ASSERT_EQ(send(third, request.data(), request.size(), MSG_NOSIGNAL), static_cast<ssize_t>(request.size()));
+    pollfd p{third, POLLIN, 0};
+    EXPECT_EQ(poll(&p, 1, 150), 0) << "served beyond the bound";
+
+    // ... until the first one, sending half a request and stopping there, is cut off.
+    ASSERT_EQ(send(first, request.data(), 3, MSG_NOSIGNAL), 3);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(readAnswer(first)) << "closed without an answer";
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    const auto answer = readAnswer(third);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, Status::Done);
+    EXPECT_EQ(answer->tag, 9);
+    close(first);
+    close(second);
+    close(third);
+}
+
 // --- transactions under load -----------------------------------------------------------------
 
 TEST_F(Portd, StuckEcIsBoundedForEveryClient)
