@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 namespace tarvik {
 class PortIo;
@@ -27,7 +28,10 @@ public:
     // The data byte (0..255) in a 32-bit variable; if the data read fails, the last status read.
     std::uint32_t readEcByte(std::uint8_t address);
     void writeEcByte(std::uint8_t address, std::uint8_t value);
+    // The handshake, then the diagnostic line "CWinIOUtility::SendECCommand:0x%x".
     void sendEcCommand(std::uint8_t command);
+    // The handshake alone (the helper's part; the line is written by the library that asked).
+    void ecCommandHandshake(std::uint8_t command);
     // 0 when the data port cannot be read.
     std::uint8_t readCmosByte(std::uint8_t index);
 
@@ -43,6 +47,8 @@ class PortAccessCount {
 public:
     // Takes one unit; starts the driver (up to 11 attempts, 2 ms apart) when the count is 0.
     bool acquire(PortIo& ports, Sleeper& sleeper);
+    // The same, with the driver started by start() (the helper's start request).
+    bool acquireWith(const std::function<bool()>& start, Sleeper& sleeper);
     // Gives one unit back; the driver stays started.
     void release();
 

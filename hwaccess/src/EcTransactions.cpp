@@ -49,13 +49,18 @@ void EcTransactions::writeEcByte(std::uint8_t address, std::uint8_t value)
 
 void EcTransactions::sendEcCommand(std::uint8_t command)
 {
+    ecCommandHandshake(command);
+    diagnostic("CWinIOUtility::SendECCommand:0x%x\n", command);
+}
+
+void EcTransactions::ecCommandHandshake(std::uint8_t command)
+{
     std::uint32_t status = 0;
     ports_.writePort(EC_COMMAND_PORT, EC_HOST_COMMAND);
     sleeper_.sleepMs(kCommandDelayMs);
     waitForStatus(status, EC_STATUS_COMMAND_TAKEN, kCommandDelayMs);
     ports_.writePort(EC_DATA_PORT, command);
     sleeper_.sleepMs(kCommandFinalDelayMs);
-    diagnostic("CWinIOUtility::SendECCommand:0x%x\n", command);
 }
 
 std::uint8_t EcTransactions::readCmosByte(std::uint8_t index)
@@ -68,6 +73,11 @@ std::uint8_t EcTransactions::readCmosByte(std::uint8_t index)
 
 bool PortAccessCount::acquire(PortIo& ports, Sleeper& sleeper)
 {
+    return acquireWith([&ports] { return ports.initialize(); }, sleeper);
+}
+
+bool PortAccessCount::acquireWith(const std::function<bool()>& start, Sleeper& sleeper)
+{
     if (useCount_ > 0) {
         ++useCount_;
         return true;
@@ -75,7 +85,7 @@ bool PortAccessCount::acquire(PortIo& ports, Sleeper& sleeper)
     for (int attempt = 0; attempt < kDriverStartAttempts; ++attempt) {
         if (attempt > 0)
             sleeper.sleepMs(kDriverRetryDelayMs);
-        if (ports.initialize()) {
+        if (start()) {
             ++useCount_;
             started_ = true;
             return true;
