@@ -224,9 +224,11 @@ class tst_WindowStacking : public QObject {
 private slots:
     void init()
     {
-        WritePrivateProfileStringW(L"PROJECT", L"TOP_RETRY_MAX", L"2", SettingsFile());
+        // The timer runs from the home screen's start; of its four ticks at least the last two come
+        // once a page is open, even when opening the page takes two seconds on a loaded machine.
+        WritePrivateProfileStringW(L"PROJECT", L"TOP_RETRY_MAX", L"4", SettingsFile());
         m_home = std::make_unique<CGX58_UtilityDlg>();
-        m_home->SetTopRetryPeriod(1000); // the ticks come once a page is open
+        m_home->SetTopRetryPeriod(1000);
         m_home->CreateModeless();
         QVERIFY(QTest::qWaitForWindowExposed(m_home.get()));
     }
@@ -243,8 +245,8 @@ private slots:
         CPageDlg* page = nullptr;
         Script script;
         openDevicePage(script, page);
-        script.check("no tick before the page opened", [&] { return m_home->TopRetryCount() == 0; })
-            .then("the timer's two ticks", [&] { return m_home->TopRetryCount() == 2; })
+        script.check("two ticks to come once the page is open", [&] { return m_home->TopRetryCount() <= 2; })
+            .then("the timer's last ticks", [&] { return m_home->TopRetryCount() == 4; })
             .pause(200)
             .check("the page in front of the home screen", [&] { return m_x.frontmost({m_home.get(), page}) == page; })
             .then("the focus on the page", [&] { return QApplication::activeWindow() == page; },
@@ -315,7 +317,7 @@ private slots:
             });
         });
         script.then("the child page shown", [&] { return child && child->isVisible() && m_x.viewable(child); })
-            .then("the timer's two ticks", [&] { return m_home->TopRetryCount() == 2; },
+            .then("the timer's last ticks", [&] { return m_home->TopRetryCount() == 4; },
                   [&] {
                       page->update();
                       ForceForeground(m_home.get());

@@ -605,6 +605,9 @@ private slots:
 
     void cleanupTestCase()
     {
+        // A worker let go by a closing page may still be inside a library call that sleeps on this
+        // test's sleeper and pauses on its pacer: both must outlive it.
+        QTRY_VERIFY_WITH_TIMEOUT(CPageWorker::LiveThreads() == 0, 15000);
         boxAnswerer.stop();
         overrideProcessLauncher(nullptr);
         tarvik::overrideProcessSleeper(nullptr);
